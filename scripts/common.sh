@@ -1,0 +1,38 @@
+# Shared by scripts/run, scripts/test and scripts/fuzz: installs missing
+# Debian packages and builds into a folder below the repository.
+
+REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+# The Debian packages the build and the tests need.
+BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev)
+# What the tests need beyond the build.
+TEST_PACKAGES=()
+
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# ensure_packages NAME...: installs the packages that are not installed yet.
+ensure_packages() {
+  local missing=()
+  local name
+  for name in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$name" 2>/dev/null | grep -q 'install ok installed'; then
+      missing+=("$name")
+    fi
+  done
+  if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing ${missing[*]}"
+    as_root apt-get update
+    as_root env DEBIAN_FRONTEND=noninteractive \
+      apt-get install -y --no-install-recommends "${missing[@]}"
+  fi
+}
+
+# build_tree FOLDER [CMAKE OPTIONS...]: configures and builds with all cores.
+build_tree() {
+  local folder="$1"
+  shift
+  cmake -S "$REPO_ROOT" -B "$REPO_ROOT/$folder" "$@"
+  cmake --build "$REPO_ROOT/$folder" -j "$(nproc)"
+}

@@ -1,0 +1,93 @@
+#include "config/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "config/file_error.h"
+
+namespace brevora {
+
+int ReadWholeFile(const std::string& path, std::string& content) {
+  content.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return CauseFromErrno(errno);
+  char buffer[65536];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, n);
+  const int cause = std::ferror(file) ? CauseFromErrno(errno) : kNoError;
+  std::fclose(file);
+  if (cause != kNoError) content.clear();
+  return cause;
+}
+
+namespace {
+
+// The file that a write to `path` should replace: the target of a symbolic
+// link, otherwise the path itself.
+std::string ResolveTarget(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+  char resolved[PATH_MAX];
+  if (realpath(path.c_str(), resolved) == nullptr) return path;
+  return resolved;
+}
+
+bool WriteAll(int fd, const std::string& content) {
+  size_t written = 0;
+  while (written < content.size()) {
+    const ssize_t n = write(fd, content.data() + written, content.size() - written);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    written += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+int WriteFileAtomically(const std::string& path, const std::string& content) {
+  const std::string target = ResolveTarget(path);
+  const auto slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+  if (base.empty()) return CauseFromErrno(EISDIR);
+
+  std::string temporary = folder + "." + base + "-XXXXXX";
+  std::vector<char> name(temporary.begin(), temporary.end());
+  name.push_back('\0');
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return CauseFromErrno(errno);
+  temporary = name.data();
+
+  struct stat existing {};
+  const mode_t mode = stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+                          ? (existing.st_mode & 07777)
+                          : 0644;
+  int error = 0;
+  if (fchmod(fd, mode) != 0 || !WriteAll(fd, content) || fsync(fd) != 0) error = errno;
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+  if (error != 0) {
+    unlink(temporary.c_str());
+    return CauseFromErrno(error);
+  }
+  return kNoError;
+}
+
+int CopyFileAtomically(const std::string& from, const std::string& to) {
+  std::string content;
+  const int cause = ReadWholeFile(from, content);
+  if (cause != kNoError) return cause;
+  return WriteFileAtomically(to, content);
+}
+
+}  // namespace brevora

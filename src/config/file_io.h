@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace brevora {
+
+// Whole-file reading and writing. Both return a file-error cause
+// (config/file_error.h): 0 on success.
+
+// Reads every byte of the file into `content`.
+int ReadWholeFile(const std::string& path, std::string& content);
+
+// Replaces the file with `content` so that it is never seen half written:
+// the bytes go to a temporary file in the same folder, which is flushed to
+// disk and renamed over the target. On any failure the temporary file is
+// removed and the previous file stays as it was, byte for byte. A target that
+// is a symbolic link is written through the link. An existing file keeps its
+// permissions; a new one gets rw-r--r--.
+int WriteFileAtomically(const std::string& path, const std::string& content);
+
+// Copies `from` over `to` with WriteFileAtomically; `from` is only read.
+int CopyFileAtomically(const std::string& from, const std::string& to);
+
+}  // namespace brevora

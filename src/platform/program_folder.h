@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace brevora {
+
+// The folder that holds the running executable, always ending with "/".
+// Every file beside the program is this text followed by its name
+// ("Brevora.cfg", "Channels.txt", ...). Computed once, on the first call.
+std::string GetProgramFolder();
+
+// The folder part of an executable path: everything up to and including the
+// last "/". A path without any "/" gives "./".
+std::string FolderOfPath(const std::string& executablePath);
+
+}  // namespace brevora
