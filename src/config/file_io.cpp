@@ -29,14 +29,22 @@ int ReadWholeFile(const std::string& path, std::string& content) {
 
 namespace {
 
-// The file that a write to `path` should replace: the target of a symbolic
-// link, otherwise the path itself.
-std::string ResolveTarget(const std::string& path) {
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-  char resolved[PATH_MAX];
-  if (realpath(path.c_str(), resolved) == nullptr) return path;
-  return resolved;
+// The file that a write to `path` should replace: the end of a chain of
+// symbolic links (even when it does not exist yet), otherwise the path itself.
+std::string ResolveTarget(std::string path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target - 1);
+    if (n < 0) return path;
+    const std::string link(target, n);
+    if (link.starts_with('/')) {
+      path = link;
+    } else {
+      const auto slash = path.rfind('/');
+      path = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + link;
+    }
+  }
+  return path;
 }
 
 bool WriteAll(int fd, const std::string& content) {
