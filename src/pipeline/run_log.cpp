@@ -1,0 +1,44 @@
+#include "pipeline/run_log.h"
+
+namespace brevora {
+
+std::string FormatLogTimeStamp(std::time_t time) {
+  std::tm moment{};
+  localtime_r(&time, &moment);
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d %s", moment.tm_mon + 1,
+                moment.tm_mday, moment.tm_year % 100, moment.tm_hour, moment.tm_min,
+                moment.tm_sec, moment.tm_hour < 12 ? "AM" : "PM");
+  return text;
+}
+
+RunLog::~RunLog() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool RunLog::Open(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = std::fopen(path.c_str(), "abe");
+  return file_ != nullptr;
+}
+
+void RunLog::Write(const std::string& text) {
+  std::string entry;
+  entry.reserve(text.size() + 2);
+  for (char c : text) {
+    if (c == '\n') entry += '\r';
+    entry += c;
+  }
+  std::lock_guard lock(mutex_);
+  if (file_ == nullptr) return;
+  std::fwrite(entry.data(), 1, entry.size(), file_);
+  std::fflush(file_);
+}
+
+void RunLog::Flush() {
+  std::lock_guard lock(mutex_);
+  if (file_ != nullptr) std::fflush(file_);
+}
+
+}  // namespace brevora

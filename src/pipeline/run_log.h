@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace brevora {
+
+// The messages of Brevora.log. Each begins with the time stamp's "[%s]".
+inline constexpr char kLogCommandFailed[] = "[%s] ERROR - The following command failed: %s \r\n";
+inline constexpr char kLogLameNotLoaded[] = "[%s] ERROR - Error loading lame_enc.DLL\r\n";
+inline constexpr char kLogNoFileName[] = "[%s] ERROR - File name is not specified!\r\n";
+inline constexpr char kLogNoExtension[] = "[%s] ERROR - No file extension!\r\n";
+inline constexpr char kLogOpenTextFailed[] = "[%s] ERROR - Error openning the file %s \r\n";
+inline constexpr char kLogSpeakError[] = "[%s] ERROR - Speak error: %s\r\n";
+inline constexpr char kLogNoLameInterfaces[] = "[%s] ERROR - Unable to get LAME interfaces.\r\n";
+inline constexpr char kLogOpenWavFailed[] = "[%s] ERROR - Error opening %s \r\n";
+inline constexpr char kLogCreateFileFailed[] = "[%s] ERROR - Error creating file %s \r\n";
+inline constexpr char kLogOpenStreamFailed[] = "[%s] ERROR - Error opening encoding stream (%lu)\r\n";
+inline constexpr char kLogOutOfMemory[] = "[%s] ERROR - Out of memory\r\n";
+inline constexpr char kLogEncodeChunkFailed[] = "[%s] ERROR - beEncodeChunk() failed (%lu)\r\n";
+inline constexpr char kLogWriteError[] = "[%s] ERROR - Output file write error\r\n";
+inline constexpr char kLogExitStreamFailed[] = "[%s] ERROR - beExitStream failed (%lu)\r\n";
+inline constexpr char kLogNoWavFiles[] = "[%s] ERROR - No .wav files found.\r\n";
+// Our own: a run that cannot start because a folder is not set.
+inline constexpr char kLogFolderNotSet[] = "[%s] ERROR - The %s folder is not set!\r\n";
+
+// The time stamp of an entry: two-digit month/day/year, the 24-hour time and
+// AM or PM, "03/15/04 14:05:09 PM", the same on every platform.
+std::string FormatLogTimeStamp(std::time_t time);
+
+// Brevora.log: the one place where failures of a run are written, one entry
+// per failure, appended and flushed at once. Its own stream on the file: what
+// the process or its children print elsewhere never lands in it. Entries from
+// several threads never interleave. An entry ends as the system's text mode
+// writes it, every line feed preceded by a carriage return, so each message
+// above ends with the bytes 0D 0D 0A.
+class RunLog {
+ public:
+  RunLog() = default;
+  ~RunLog();
+  RunLog(const RunLog&) = delete;
+  RunLog& operator=(const RunLog&) = delete;
+
+  // Opens the file for appending, creating it when missing. When it cannot be
+  // opened every later entry is lost without notice.
+  bool Open(const std::string& path);
+  bool IsOpen() const { return file_ != nullptr; }
+
+  // Writes one entry: `format` is one of the messages above, whose first %s
+  // receives the time stamp and the rest `args`.
+  template <typename... Args>
+  void LogError(const char* format, Args... args) {
+    const std::string stamp = FormatLogTimeStamp(clock_ ? clock_() : std::time(nullptr));
+    const int size = std::snprintf(nullptr, 0, format, stamp.c_str(), args...);
+    if (size < 0) return;
+    std::string text(static_cast<size_t>(size) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, stamp.c_str(), args...);
+    text.resize(static_cast<size_t>(size));
+    Write(text);
+  }
+
+  void Flush();
+
+  // Tests fix the time of the entries.
+  void SetClockForTesting(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
+
+ private:
+  void Write(const std::string& text);
+
+  std::FILE* file_ = nullptr;
+  std::mutex mutex_;
+  std::function<std::time_t()> clock_;
+};
+
+}  // namespace brevora

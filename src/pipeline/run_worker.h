@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+
+namespace brevora {
+
+class CancelEvent;
+class RunLog;
+class SpeechEngine;
+
+// The conversion step of a run: speaks the text files below the working
+// folder's Top and, unless the format is "wav", encodes them to MP3.
+class Converter {
+ public:
+  virtual ~Converter() = default;
+  // The run's format ("wav", "mp3", ...), set before each pass.
+  virtual void SetOutputFormat(const std::string& format) = 0;
+  // Returns 0 when at least one file was converted, 1 otherwise (logged).
+  // `voiceToken` empty speaks with the default voice.
+  virtual int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
+                         const std::string& workingFolder) = 0;
+};
+
+// What a run reads from the main window, live: each step reads the values it
+// needs when it starts, so a change during a run is seen by the later steps.
+// The window implements it; the members may be read from the worker's thread.
+class RunParameters {
+ public:
+  virtual ~RunParameters() = default;
+  virtual std::string ProgramFolder() const = 0;
+  virtual std::string WorkingFolder() const = 0;
+  virtual std::string ExecutingFolder() const = 0;
+  virtual std::string OutputFormat() const = 0;
+  // The token of the voice selected in the voice list; empty when none is.
+  virtual std::string SelectedVoiceToken() const = 0;
+  virtual SpeechEngine* SpeechVoice() = 0;
+  virtual Converter& TheConverter() = 0;
+  virtual bool CancelRequested() const = 0;
+  virtual CancelEvent& TheCancelEvent() = 0;
+  virtual RunLog& Log() = 0;
+  // The end of the run; called exactly once, on every path, as the last
+  // thing the worker does. The window turns it into its posted end message.
+  virtual void RunFinished() = 0;
+};
+
+// One whole run: clears the working folder's Top, launches the crawler,
+// converts unless the format is "text", publishes into the executing folder
+// and copies the icons. Only a cancel, a command that cannot be started, a
+// folder that is not set or a conversion that converted nothing ends it early.
+void RunWorker(RunParameters& parameters);
+
+}  // namespace brevora

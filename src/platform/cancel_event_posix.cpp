@@ -1,0 +1,35 @@
+#include "platform/cancel_event.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace brevora {
+
+CancelEvent::CancelEvent() : fd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+  if (fd_ < 0) std::abort();  // out of descriptors at start-up: nothing sensible to do
+}
+
+CancelEvent::~CancelEvent() { close(fd_); }
+
+void CancelEvent::Set() {
+  const uint64_t one = 1;
+  (void)!write(fd_, &one, sizeof one);
+}
+
+void CancelEvent::Reset() { TryConsume(); }
+
+bool CancelEvent::TryConsume() {
+  uint64_t count = 0;
+  return read(fd_, &count, sizeof count) == sizeof count && count > 0;
+}
+
+bool CancelEvent::IsSet() const {
+  pollfd watched{fd_, POLLIN, 0};
+  return poll(&watched, 1, 0) == 1 && (watched.revents & POLLIN);
+}
+
+}  // namespace brevora

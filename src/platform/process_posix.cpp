@@ -1,0 +1,115 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/cancel_event.h"
+
+extern char** environ;
+
+namespace brevora {
+
+namespace {
+
+int OpenProcessDescriptor(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+}  // namespace
+
+std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv) {
+  if (argv.empty() || argv[0].empty()) return std::nullopt;
+  std::vector<char*> args;
+  for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  // The child starts with default signal handling, whatever the program set.
+  sigset_t all;
+  sigfillset(&all);
+  posix_spawnattr_setsigdefault(&attributes, &all);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+  pid_t pid = 0;
+  const int error = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return std::nullopt;
+  return ChildProcess(pid, OpenProcessDescriptor(pid));
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept
+    : pid_(other.pid_), pidfd_(other.pidfd_), reaped_(other.reaped_) {
+  other.pidfd_ = -1;
+  other.reaped_ = true;
+}
+
+ChildProcess::~ChildProcess() {
+  if (!reaped_) {
+    kill(pid_, SIGKILL);
+    Reap();
+  }
+  if (pidfd_ >= 0) close(pidfd_);
+}
+
+ChildProcess::WaitResult ChildProcess::WaitForExitOr(CancelEvent& event) {
+  for (;;) {
+    pollfd watched[2] = {{event.NativeHandle(), POLLIN, 0}, {pidfd_, POLLIN, 0}};
+    // Without a process descriptor, look at the child between short waits.
+    const int timeout = pidfd_ >= 0 ? -1 : 10;
+    const int ready = poll(watched, pidfd_ >= 0 ? 2 : 1, timeout);
+    if (ready < 0 && errno != EINTR) return WaitResult::Exited;
+    if ((watched[0].revents & POLLIN) && event.TryConsume()) return WaitResult::EventSignalled;
+    if (pidfd_ >= 0) {
+      if (watched[1].revents != 0) return WaitResult::Exited;
+    } else {
+      siginfo_t info{};
+      if (waitid(P_PID, pid_, &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid_) {
+        return WaitResult::Exited;
+      }
+    }
+  }
+}
+
+ChildProcess::ExitStatus ChildProcess::Reap() {
+  ExitStatus status;
+  if (reaped_) return status;
+  int raw = 0;
+  pid_t result;
+  do {
+    result = waitpid(pid_, &raw, 0);
+  } while (result < 0 && errno == EINTR);
+  reaped_ = true;
+  if (result == pid_ && WIFSIGNALED(raw)) {
+    status.signalled = true;
+    status.code = WTERMSIG(raw);
+  } else if (result == pid_) {
+    status.code = WEXITSTATUS(raw);
+  } else {
+    status.code = -1;
+  }
+  return status;
+}
+
+}  // namespace brevora

@@ -1,0 +1,149 @@
+#include "pipeline/command_runner.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "fakes/fifo.h"
+#include "fakes/temp_folder.h"
+#include "pipeline/command_line.h"
+#include "pipeline/run_log.h"
+#include "platform/cancel_event.h"
+#include "platform/process.h"
+#include "platform/terminate.h"
+
+namespace brevora {
+namespace {
+
+using testing::Fifo;
+using testing::TempFolder;
+
+std::string Child(const std::string& arguments) {
+  return QuoteArgument(TEST_CHILD_PATH) + " " + arguments;
+}
+
+// No child of the test process is left behind, not even a zombie.
+void ExpectNoChildren() {
+  errno = 0;
+  EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+struct Runner {
+  TempFolder folder;
+  RunLog log;
+  CancelEvent cancel;
+  Runner() { log.Open(folder.path() + "Brevora.log"); }
+  std::string Log() const { return folder.Read("Brevora.log"); }
+};
+
+TEST(RunCommand, ExitCodes) {
+  Runner runner;
+  EXPECT_EQ(RunCommand(Child("exit 0"), runner.cancel, runner.log), 0);
+  EXPECT_EQ(runner.Log(), "");
+  const std::string failing = Child("exit 3");
+  EXPECT_EQ(RunCommand(failing, runner.cancel, runner.log), 0);
+  EXPECT_EQ(RunCommand(Child("signal"), runner.cancel, runner.log), 0);
+  const std::string log = runner.Log();
+  const auto first = log.find("] ERROR - The following command failed: " + failing + " \r\r\n");
+  EXPECT_NE(first, std::string::npos);
+  EXPECT_NE(log.find("The following command failed: " + Child("signal") + " \r\r\n"),
+            std::string::npos);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
+  ExpectNoChildren();
+}
+
+// A program that cannot be started stops the run and leaves no trace.
+TEST(RunCommand, CannotStart) {
+  Runner runner;
+  EXPECT_EQ(RunCommand("\"/no/such/program\" x", runner.cancel, runner.log), 1);
+  EXPECT_EQ(RunCommand("brevora-no-such-program-anywhere", runner.cancel, runner.log), 1);
+  EXPECT_EQ(RunCommand("   ", runner.cancel, runner.log), 1);
+  EXPECT_EQ(runner.Log(), "");
+}
+
+// A cancel while the child runs terminates it at once: result 1, no entry.
+TEST(RunCommand, CancelWhileRunning) {
+  Runner runner;
+  Fifo started(runner.folder.path() + "started");
+  std::thread canceller([&] {
+    started.WaitForWriter();
+    runner.cancel.Set();
+  });
+  const auto begin = std::chrono::steady_clock::now();
+  EXPECT_EQ(RunCommand(Child("hang " + started.path()), runner.cancel, runner.log), 1);
+  canceller.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(10));
+  EXPECT_FALSE(runner.cancel.IsSet());  // consumed by the wait
+  EXPECT_EQ(runner.Log(), "");
+  ExpectNoChildren();
+}
+
+// A cancel that came while nothing ran stops the next command, once.
+TEST(RunCommand, CancelBeforeStart) {
+  Runner runner;
+  runner.cancel.Set();
+  runner.cancel.Set();  // still one cancel
+  Fifo never(runner.folder.path() + "never");
+  EXPECT_EQ(RunCommand(Child("hang " + never.path()), runner.cancel, runner.log), 1);
+  EXPECT_EQ(RunCommand(Child("exit 0"), runner.cancel, runner.log), 0);
+  runner.cancel.Set();
+  runner.cancel.Reset();
+  EXPECT_EQ(RunCommand(Child("exit 0"), runner.cancel, runner.log), 0);
+  EXPECT_EQ(runner.Log(), "");
+  ExpectNoChildren();
+}
+
+// Children run hidden: what they print never reaches the program's streams.
+TEST(RunCommand, ChildrenPrintNowhere) {
+  Runner runner;
+  const std::string captured = runner.folder.path() + "captured";
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const int savedOut = dup(1), savedErr = dup(2);
+  const int file = open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(file, 1);
+  dup2(file, 2);
+  const int result = RunCommand(Child("noise"), runner.cancel, runner.log);
+  dup2(savedOut, 1);
+  dup2(savedErr, 2);
+  close(file);
+  close(savedOut);
+  close(savedErr);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(runner.folder.Read("captured"), "");
+}
+
+TEST(TerminateById, EndsOneProcessAndIgnoresTheRest) {
+  TempFolder folder;
+  Fifo started(folder.path() + "started");
+  auto child = ChildProcess::Spawn({TEST_CHILD_PATH, "hang", started.path()});
+  ASSERT_TRUE(child.has_value());
+  started.WaitForWriter();
+  EXPECT_EQ(TerminateById(child->Id()), 0);
+  const auto status = child->Reap();
+  EXPECT_TRUE(status.signalled);
+  // Gone already, never existed, or not a single process: nothing to do.
+  EXPECT_EQ(TerminateById(child->Id()), 0);
+  EXPECT_EQ(TerminateById(0), 0);
+  EXPECT_EQ(TerminateById(-1), 0);
+  ExpectNoChildren();
+}
+
+// A child still running when its owner goes away is ended and reaped.
+TEST(ChildProcess, OwnerEndsAndReapsTheChild) {
+  TempFolder folder;
+  Fifo started(folder.path() + "started");
+  {
+    auto child = ChildProcess::Spawn({TEST_CHILD_PATH, "hang", started.path()});
+    ASSERT_TRUE(child.has_value());
+    started.WaitForWriter();
+  }
+  ExpectNoChildren();
+}
+
+}  // namespace
+}  // namespace brevora

@@ -1,0 +1,274 @@
+#include "pipeline/run_worker.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "fakes/fifo.h"
+#include "fakes/temp_folder.h"
+#include "pipeline/command_line.h"
+#include "pipeline/run_log.h"
+#include "platform/cancel_event.h"
+
+namespace brevora {
+namespace {
+
+using testing::Fifo;
+using testing::TempFolder;
+
+// The stand-in crawler: records its arguments, finds the working folder in
+// Brevora.cfg and writes a small Top tree. "crawler.mode" in the program
+// folder makes it hang or fail instead.
+const char kCrawlerScript[] = R"SCRIPT(#!/bin/sh
+for P; do :; done
+printf '%s\n' "$@" > "${P}crawler.args"
+case "$(cat "${P}crawler.mode" 2>/dev/null)" in
+  hang) exec "$TEST_CHILD" hang "${P}crawler.started" ;;
+  fail) exit 3 ;;
+esac
+W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
+T="$W/Top"
+mkdir -p "$T/world/deep" "$T/sports"
+printf 'World news.' > "$T/world/w1.txt"
+printf 'Deep news.' > "$T/world/deep/d1.txt"
+printf 'Sports news.' > "$T/sports/s1.txt"
+printf '<news/>' > "$T/NewsXML.xml"
+printf '#EXTM3U' > "$T/world/world.m3u"
+printf '<asx/>' > "$T/sports/sports.asx"
+printf '<html/>' > "$T/index.html"
+printf '<html/>' > "$T/world/deep/page.html"
+)SCRIPT";
+
+// The conversion step, scripted: records its calls, runs an action, returns
+// the result it was given.
+class ScriptedConverter : public Converter {
+ public:
+  void SetOutputFormat(const std::string& value) override { format = value; }
+  int ConvertAll(SpeechEngine*, const std::string& voiceToken,
+                 const std::string& workingFolder) override {
+    ++calls;
+    token = voiceToken;
+    folder = workingFolder;
+    if (action) action();
+    return result;
+  }
+  std::string format, token, folder;
+  int calls = 0;
+  int result = 0;
+  std::function<void()> action;
+};
+
+// A run's program, working and executing folders, all with blanks and quotes
+// in their names, and the window's side of the run.
+class FakeRun : public RunParameters {
+ public:
+  FakeRun() {
+    programFolder = root.path() + "my \"program\" folder/";
+    workingFolder = root.path() + "work \"W\" folder";
+    executingFolder = root.path() + "exec \"E\" folder";
+    root.Write("my \"program\" folder/icons/brevora.ico", "icon");
+    root.Write("my \"program\" folder/icons/sub/run.png", "png");
+    root.Write("work \"W\" folder/Top/stale.txt", "from the last run");
+    root.Write("exec \"E\" folder/Top/previous.mp3", "previous");
+    root.Write("exec \"E\" folder/icons/old.ico", "old");
+    symlink(BREVORA_CMD_PATH, (programFolder + "brevora-cmd").c_str());
+    const std::string java = root.Write("java home/bin/java", kCrawlerScript);
+    chmod(java.c_str(), 0755);
+    setenv("JAVA_HOME", (root.path() + "java home").c_str(), 1);
+    setenv("TEST_CHILD", TEST_CHILD_PATH, 1);
+    std::ofstream(programFolder + "Brevora.cfg") << "WorkingFolder=" << workingFolder << "\r\n";
+    log.Open(programFolder + "Brevora.log");
+  }
+
+  std::string ProgramFolder() const override { return programFolder; }
+  std::string WorkingFolder() const override { return workingFolder; }
+  std::string ExecutingFolder() const override { return executingFolder; }
+  std::string OutputFormat() const override {
+    if (onOutputFormat) onOutputFormat();
+    return outputFormat;
+  }
+  std::string SelectedVoiceToken() const override { return "voice-token"; }
+  SpeechEngine* SpeechVoice() override { return nullptr; }
+  Converter& TheConverter() override { return converter; }
+  bool CancelRequested() const override { return cancelRequested; }
+  CancelEvent& TheCancelEvent() override { return cancelEvent; }
+  RunLog& Log() override { return log; }
+  void RunFinished() override { ++finished; }
+
+  // What the window's cancel does.
+  void Cancel() {
+    cancelRequested = true;
+    cancelEvent.Set();
+  }
+  void CrawlerMode(const std::string& mode) {
+    std::ofstream(programFolder + "crawler.mode") << mode;
+  }
+  std::string LogText() const { return root.Read("my \"program\" folder/Brevora.log"); }
+  int LogEntries() const {
+    const std::string text = LogText();
+    return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  }
+  std::vector<std::string> Published(const std::string& relative = "") const {
+    return root.List("exec \"E\" folder/" + relative);
+  }
+  bool Exists(const std::string& relative) const { return root.Exists(relative); }
+
+  TempFolder root;
+  std::string programFolder, workingFolder, executingFolder, outputFormat = "text";
+  ScriptedConverter converter;
+  std::atomic<bool> cancelRequested{false};
+  CancelEvent cancelEvent;
+  RunLog log;
+  std::atomic<int> finished{0};
+  std::function<void()> onOutputFormat;
+};
+
+using Names = std::vector<std::string>;
+
+// A whole "text" run: the crawler gets the program folder as its one
+// argument, the pages, playlists and index are published with their folders,
+// no text file is, and the icons are copied.
+TEST(RunWorker, TextRunPublishesTheResults) {
+  FakeRun run;
+  RunWorker(run);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.root.Read("my \"program\" folder/crawler.args"),
+            "-classpath\n" + run.programFolder + "htmlparser.jar:" + run.programFolder +
+                "item.jar:" + run.programFolder + "Brevora.jar:" + run.programFolder +
+                "jCookies.jar:" + run.programFolder + "jakarta-oro-2.0.4.jar:" +
+                run.programFolder + "log4j-1.2.6.jar\norg.tidewire.WebCrawler\n" +
+                run.programFolder + "\n");
+  EXPECT_FALSE(run.Exists("work \"W\" folder/Top/stale.txt"));
+  EXPECT_EQ(run.Published("Top"), (Names{"NewsXML.xml", "index.html", "sports", "world"}));
+  EXPECT_EQ(run.Published("Top/world"), (Names{"deep", "world.m3u"}));
+  EXPECT_EQ(run.Published("Top/world/deep"), (Names{"page.html"}));
+  EXPECT_EQ(run.Published("Top/sports"), (Names{"sports.asx"}));
+  EXPECT_EQ(run.Published("icons"), (Names{"brevora.ico", "sub"}));
+  EXPECT_EQ(run.converter.calls, 0);
+  // The only failure: no MP3 file to publish in a text run.
+  EXPECT_EQ(run.LogEntries(), 1);
+  EXPECT_NE(run.LogText().find("xcopy /S /Y " + QuoteArgument(run.workingFolder + "/Top/*.mp3")),
+            std::string::npos);
+}
+
+TEST(RunWorker, FormatInCapitalsIsText) {
+  FakeRun run;
+  run.outputFormat = "TEXT";
+  RunWorker(run);
+  EXPECT_EQ(run.converter.calls, 0);
+  EXPECT_EQ(run.Published("Top").size(), 4u);
+}
+
+// An "mp3" run converts with the selected voice and publishes the MP3 files.
+TEST(RunWorker, Mp3RunPublishesConvertedFiles) {
+  FakeRun run;
+  run.outputFormat = "mp3";
+  run.converter.action = [&run] {
+    run.root.Write("work \"W\" folder/Top/world/w1.mp3", "mp3");
+    run.root.Write("work \"W\" folder/Top/sports/s1.mp3", "mp3");
+  };
+  RunWorker(run);
+  EXPECT_EQ(run.converter.format, "mp3");
+  EXPECT_EQ(run.converter.token, "voice-token");
+  EXPECT_EQ(run.converter.folder, run.workingFolder);
+  EXPECT_EQ(run.Published("Top/world"), (Names{"deep", "w1.mp3", "world.m3u"}));
+  EXPECT_EQ(run.Published("Top/sports"), (Names{"s1.mp3", "sports.asx"}));
+  EXPECT_EQ(run.LogEntries(), 0);
+  EXPECT_EQ(run.finished, 1);
+}
+
+// A conversion that converted nothing, or a cancel during it: nothing is
+// published and the last run's results stay.
+TEST(RunWorker, FailedOrCancelledConversionPublishesNothing) {
+  for (bool cancel : {false, true}) {
+    FakeRun run;
+    run.outputFormat = "wav";
+    if (cancel) {
+      run.converter.action = [&run] { run.Cancel(); };
+    } else {
+      run.converter.result = 1;
+    }
+    RunWorker(run);
+    EXPECT_EQ(run.converter.calls, 1);
+    EXPECT_EQ(run.Published("Top"), Names{"previous.mp3"});
+    EXPECT_EQ(run.Published("icons"), Names{"old.ico"});
+    EXPECT_EQ(run.finished, 1);
+  }
+}
+
+// A cancel while the crawler hangs ends the run at once: the crawler is
+// terminated, nothing is converted or published, nothing is logged.
+TEST(RunWorker, CancelWhileCrawlerHangs) {
+  FakeRun run;
+  run.outputFormat = "mp3";
+  run.CrawlerMode("hang");
+  Fifo started(run.programFolder + "crawler.started");
+  std::thread worker([&run] { RunWorker(run); });
+  started.WaitForWriter();
+  run.Cancel();
+  worker.join();
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.converter.calls, 0);
+  EXPECT_EQ(run.Published("Top"), Names{"previous.mp3"});
+  EXPECT_EQ(run.LogText(), "");
+}
+
+// A cancel between two commands stops the next command as soon as it has
+// been created: here the first of the publishing commands.
+TEST(RunWorker, CancelBetweenCommands) {
+  FakeRun run;
+  run.onOutputFormat = [&run] { run.Cancel(); };
+  RunWorker(run);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_TRUE(run.Exists("work \"W\" folder/Top/NewsXML.xml"));  // the crawl happened
+  EXPECT_FALSE(run.Exists("exec \"E\" folder/Top/NewsXML.xml"));
+  EXPECT_EQ(run.Published("icons"), Names{"old.ico"});
+  EXPECT_EQ(run.LogText(), "");
+}
+
+// A crawler exiting non-zero is one entry naming its command line; the run goes on.
+TEST(RunWorker, FailingCrawlerIsLoggedAndRunGoesOn) {
+  FakeRun run;
+  run.CrawlerMode("fail");
+  RunWorker(run);
+  const std::string crawler =
+      CrawlerCommand(SyntaxOf(PlatformFamily::Posix, run.programFolder), run.programFolder,
+                     run.root.path() + "java home");
+  const std::string log = run.LogText();
+  const auto entry = log.find("The following command failed: " + crawler + " \r\r\n");
+  EXPECT_NE(entry, std::string::npos);
+  EXPECT_EQ(log.find(crawler, entry + crawler.size()), std::string::npos);
+  EXPECT_EQ(run.Published("icons"), (Names{"brevora.ico", "sub"}));
+  EXPECT_EQ(run.finished, 1);
+}
+
+// A crawler that cannot be started ends the run with nothing logged.
+TEST(RunWorker, CrawlerThatCannotStartEndsTheRun) {
+  FakeRun run;
+  setenv("JAVA_HOME", (run.root.path() + "no java here").c_str(), 1);
+  RunWorker(run);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(run.LogText(), "");
+  EXPECT_EQ(run.Published("Top"), Names{"previous.mp3"});
+}
+
+// A folder that is not set ends the run before any command.
+TEST(RunWorker, FolderNotSet) {
+  FakeRun run;
+  run.executingFolder.clear();
+  RunWorker(run);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_TRUE(run.Exists("work \"W\" folder/Top/stale.txt"));
+  EXPECT_FALSE(run.Exists("my \"program\" folder/crawler.args"));
+  EXPECT_EQ(run.LogEntries(), 1);
+  EXPECT_NE(run.LogText().find("] ERROR - The executing folder is not set!\r\r\n"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace brevora
