@@ -63,7 +63,10 @@ TEST(ChannelFile, ReplaceInPlaceByExactName) {
             "#News||old\r\nWorldNews||a\r\n\r\nNews||b\r\n" + Line(lower));
   // Only the switched-off line exists: a new line is appended.
   EXPECT_EQ(TextWithChannel("#News||old", news), "#News||old\r\n" + Line(news) + "\r\n\r\n");
-  EXPECT_EQ(TextWithChannel("x\n", news), "x\n" + Line(news) + "\r\n\r\n");
+  // After a bare line feed a line end is still needed: the new line must
+  // not join the last one.
+  EXPECT_EQ(TextWithChannel("x\n", news), "x\n\r\n" + Line(news) + "\r\n\r\n");
+  EXPECT_TRUE(FindChannelLine(TextWithChannel("x\n", news), "News").found);
 }
 
 TEST(ChannelFile, ReadChannelByName) {

@@ -69,7 +69,8 @@ std::string TextWithChannel(std::string_view oldText, const ChannelRecord& recor
     return text;
   }
   text.append(oldText);
-  if (oldText.empty() || oldText.back() != '\n') text.append(kLineEnd);
+  // Lines end at CR LF only: after a bare LF the new line would join the last one.
+  if (!oldText.ends_with(kLineEnd)) text.append(kLineEnd);
   FormatChannel(record, text);
   text.append("\r\n\r\n");
   return text;
