@@ -1,5 +1,7 @@
 #include "pipeline/run_log.h"
 
+#include <cstdarg>
+
 namespace brevora {
 
 std::string FormatLogTimeStamp(std::time_t time) {
@@ -23,7 +25,17 @@ bool RunLog::Open(const std::string& path) {
   return file_ != nullptr;
 }
 
-void RunLog::Write(const std::string& text) {
+void RunLog::WriteFormatted(const char* format, ...) {
+  va_list args, copy;
+  va_start(args, format);
+  va_copy(copy, args);
+  const int size = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
+  if (size > 0) std::vsnprintf(text.data(), text.size(), format, args);
+  va_end(args);
+  text.resize(size > 0 ? static_cast<size_t>(size) : 0);
+
   std::string entry;
   entry.reserve(text.size() + 2);
   for (char c : text) {

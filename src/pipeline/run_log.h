@@ -54,12 +54,7 @@ class RunLog {
   template <typename... Args>
   void LogError(const char* format, Args... args) {
     const std::string stamp = FormatLogTimeStamp(clock_ ? clock_() : std::time(nullptr));
-    const int size = std::snprintf(nullptr, 0, format, stamp.c_str(), args...);
-    if (size < 0) return;
-    std::string text(static_cast<size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), format, stamp.c_str(), args...);
-    text.resize(static_cast<size_t>(size));
-    Write(text);
+    WriteFormatted(format, stamp.c_str(), args...);
   }
 
   void Flush();
@@ -68,7 +63,8 @@ class RunLog {
   void SetClockForTesting(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
  private:
-  void Write(const std::string& text);
+  // printf-style: formats the entry (its first argument the time stamp) and writes it.
+  void WriteFormatted(const char* format, ...);
 
   std::FILE* file_ = nullptr;
   std::mutex mutex_;

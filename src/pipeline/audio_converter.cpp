@@ -1,0 +1,254 @@
+#include "pipeline/audio_converter.h"
+
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "config/configuration.h"  // EqualsIgnoringCase
+#include "pipeline/speech_engine.h"
+#include "pipeline/speech_markup.h"
+#include "pipeline/text_file.h"
+
+namespace brevora {
+
+namespace {
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using Dir = std::unique_ptr<DIR, DirCloser>;
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return (!folder.empty() && folder.back() == '/') ? folder + name : folder + "/" + name;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+uint32_t ReadLittleEndian32(const unsigned char* at) {
+  return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
+}
+
+// The names of a folder's entries, in the order the file system lists them.
+std::vector<std::string> ListFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  Dir dir(opendir(folder.c_str()));
+  if (!dir) return names;
+  while (const dirent* entry = readdir(dir.get())) names.emplace_back(entry->d_name);
+  return names;
+}
+
+}  // namespace
+
+CAudioConverter::CAudioConverter(const std::string& logPath,
+                                 const std::vector<std::string>& encoderNames) {
+  log_.Open(logPath);
+  lame_ = LameEncoder::Load(encoderNames);
+  if (lame_) {
+    encoder_ = lame_->EntryPoints();
+  } else {
+    log_.LogError(kLogLameNotLoaded);
+  }
+}
+
+CAudioConverter::~CAudioConverter() = default;
+
+// A chain of sinks from the engine to the WAV file: the resampler sits in
+// front of the writer when the engine speaks at another rate.
+bool CAudioConverter::SpeakInto(const std::u16string& text, const std::string& wavName) {
+  WavWriter writer(kWavSampleRate, &times.wavWriting);
+  if (!writer.Open(wavName)) return false;
+  if (!speechVoice->SelectVoice(voiceToken)) {
+    writer.Finish();
+    return false;
+  }
+  const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
+  std::optional<ResamplingSink> resampler;
+  SampleSink* sink = &writer;
+  if (speechVoice->SampleRate() != kWavSampleRate) {
+    resampler.emplace(speechVoice->SampleRate(), kWavSampleRate, writer, &times.resampling);
+    if (!resampler->ok()) {
+      writer.Finish();
+      return false;
+    }
+    sink = &*resampler;
+  }
+  // The engine's own time: the time of the call less what its sinks spent.
+  const double sinksBefore = times.resampling.seconds + times.wavWriting.seconds;
+  const auto start = std::chrono::steady_clock::now();
+  bool spoken = speechVoice->Speak(markup, *sink);
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  times.synthesis.seconds +=
+      elapsed - (times.resampling.seconds + times.wavWriting.seconds - sinksBefore);
+  if (resampler) spoken = resampler->Finish() && spoken;
+  const bool written = writer.Finish();
+  return spoken && written;
+}
+
+int CAudioConverter::SpeakFile(const std::string& textPath) {
+  if (textPath.empty()) {
+    log_.LogError(kLogNoFileName);
+    return -1;
+  }
+  if (textPath.size() < 5) {
+    log_.LogError(kLogNoExtension);
+    return -1;
+  }
+  const std::string base = textPath.substr(0, textPath.size() - 4);
+  const auto text = ReadTextFile(textPath);
+  if (!text) {
+    log_.LogError(kLogOpenTextFailed, textPath.c_str());
+    return -1;
+  }
+  if (speechVoice == nullptr || !SpeakInto(*text, base + ".wav")) {
+    log_.LogError(kLogSpeakError, base.c_str());
+  }
+  return 0;
+}
+
+int CAudioConverter::EncodeFile(const std::string& textPath) {
+  if (textPath.size() < 5) {
+    log_.LogError(kLogNoExtension);
+    return -1;
+  }
+  StageClock::Scope timing(times.encoding);
+  const std::string base = textPath.substr(0, textPath.size() - 4);
+  const std::string wavName = base + ".wav", mp3Name = base + ".mp3";
+  if (!encoder_.HasRequired()) {
+    log_.LogError(kLogNoLameInterfaces);
+    return -1;
+  }
+  File wav(std::fopen(wavName.c_str(), "rb"));
+  if (!wav) {
+    log_.LogError(kLogOpenWavFailed, wavName.c_str());
+    return -1;
+  }
+  File mp3(std::fopen(mp3Name.c_str(), "w+b"));
+  if (!mp3) {
+    log_.LogError(kLogCreateFileFailed, mp3Name.c_str());
+    return -1;
+  }
+  uint32_t chunkSamples = 0, bufferBytes = 0;
+  EncoderStream stream = nullptr;
+  if (const uint32_t code = encoder_.beInitStream(encoderConfig, &chunkSamples, &bufferBytes, &stream)) {
+    log_.LogError(kLogOpenStreamFailed, static_cast<unsigned long>(code));
+    return -1;
+  }
+  // From here on the stream is closed on every path.
+  struct StreamCloser {
+    EncoderEntryPoints& encoder;
+    EncoderStream stream;
+    ~StreamCloser() { encoder.beCloseStream(stream); }
+  } closer{encoder_, stream};
+  std::vector<unsigned char> mp3Buffer;
+  std::vector<int16_t> samples;
+  try {
+    mp3Buffer.resize(bufferBytes);
+    samples.resize(chunkSamples);
+  } catch (const std::bad_alloc&) {
+    log_.LogError(kLogOutOfMemory);
+    return -1;
+  }
+
+  // The RIFF header, the format chunk's header and first 16 bytes, the rest
+  // of the format chunk skipped, and the next chunk's header: its size is the
+  // number of bytes of sample data.
+  unsigned char header[36] = {}, dataHeader[8] = {};
+  std::fread(header, 1, sizeof header, wav.get());
+  const uint32_t formatSize = ReadLittleEndian32(header + 16);
+  if (formatSize > 16) std::fseek(wav.get(), static_cast<long>(formatSize - 16), SEEK_CUR);
+  std::fread(dataHeader, 1, sizeof dataHeader, wav.get());
+  const uint64_t dataBytes = ReadLittleEndian32(dataHeader + 4);
+  const uint64_t fullChunks = chunkSamples > 0 ? dataBytes / (2ull * chunkSamples) : 0;
+  const uint32_t lastSamples = static_cast<uint32_t>((dataBytes - fullChunks * 2 * chunkSamples) / 2);
+
+  for (uint64_t chunk = 0; chunk <= fullChunks; ++chunk) {
+    const uint32_t wanted = chunk < fullChunks ? chunkSamples : lastSamples;
+    const size_t read = std::fread(samples.data(), sizeof(int16_t), wanted, wav.get());
+    uint32_t made = 0;
+    if (const uint32_t code = encoder_.beEncodeChunk(stream, static_cast<uint32_t>(read),
+                                                     samples.data(), mp3Buffer.data(), &made)) {
+      log_.LogError(kLogEncodeChunkFailed, static_cast<unsigned long>(code));
+      return -1;
+    }
+    if (std::fwrite(mp3Buffer.data(), 1, made, mp3.get()) != made) {
+      log_.LogError(kLogWriteError);
+      return -1;
+    }
+    // A data size that claims more than the file holds ends with the file.
+    if (read < wanted) break;
+  }
+  uint32_t made = 0;
+  if (const uint32_t code = encoder_.beDeinitStream(stream, mp3Buffer.data(), &made)) {
+    log_.LogError(kLogExitStreamFailed, static_cast<unsigned long>(code));
+    return -1;
+  }
+  if (made > 0 && std::fwrite(mp3Buffer.data(), 1, made, mp3.get()) != made) {
+    log_.LogError(kLogWriteError);
+    return -1;
+  }
+  std::fflush(mp3.get());  // the tag writer opens the file by name
+  if (encoder_.beWriteInfoTag) {
+    encoder_.beWriteInfoTag(stream, mp3Name);
+  } else {
+    encoder_.beWriteVBRHeader(mp3Name);
+  }
+  return 0;
+}
+
+int CAudioConverter::ConvertFolder(const std::string& folder, const std::string& pattern) {
+  int count = 0;
+  for (const std::string& name : ListFolder(folder)) {
+    if (name == "." || name == ".." || fnmatch(pattern.c_str(), name.c_str(), 0) != 0) continue;
+    const std::string path = JoinPath(folder, name);
+    if (IsFolder(path)) continue;
+    SpeakFile(path);
+    if (abortRequested) return count;
+    if (!EqualsIgnoringCase(outputFormat, "wav")) {
+      EncodeFile(path);
+      const std::string wavName = path.substr(0, path.size() - 4) + ".wav";
+      if (unlink(wavName.c_str()) != 0) {
+        log_.LogError(kLogNoWavFiles);
+        return 0;
+      }
+    }
+    if (abortRequested) return count;
+    ++count;
+  }
+  for (const std::string& name : ListFolder(folder)) {
+    if (name == "." || name == "..") continue;
+    const std::string path = JoinPath(folder, name);
+    if (!IsFolder(path)) continue;
+    count += ConvertFolder(path, pattern);
+    if (abortRequested) break;
+  }
+  return count;
+}
+
+int CAudioConverter::ConvertAll(SpeechEngine* voice, const std::string& token,
+                                const std::string& workingFolder) {
+  speechVoice = voice;
+  voiceToken = token;
+  const int count = ConvertFolder(JoinPath(workingFolder, "Top"), "*.txt");
+  speechVoice = nullptr;
+  voiceToken.clear();
+  if (count > 0) {
+    log_.Flush();
+    return 0;
+  }
+  log_.LogError(kLogNoWavFiles);
+  return 1;
+}
+
+}  // namespace brevora

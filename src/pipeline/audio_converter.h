@@ -1,0 +1,76 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "pipeline/audio_sinks.h"
+#include "pipeline/mp3_encoder.h"
+#include "pipeline/run_log.h"
+#include "pipeline/run_worker.h"
+
+namespace brevora {
+
+class SpeechEngine;
+
+// The rate, in samples per second, of every WAV file a run writes.
+inline constexpr int kWavSampleRate = 16000;
+
+// Speaks text files into WAV files, encodes WAV files into MP3 files and
+// walks the working folder's Top doing both. One per main window; it owns the
+// run log and the encoder library for the window's life.
+class CAudioConverter : public Converter {
+ public:
+  // Opens the run log at `logPath`, then loads the encoder from the first of
+  // `encoderNames` that loads ("Error loading lame_enc.DLL" when none does).
+  CAudioConverter(const std::string& logPath,
+                  const std::vector<std::string>& encoderNames = LameEncoder::DefaultNames());
+  ~CAudioConverter() override;
+
+  // Converter: the run's format, and the pass over workingFolder/Top with the
+  // voice and token. Returns 0 when a file was converted, 1 (logged) when none.
+  void SetOutputFormat(const std::string& format) override { outputFormat = format; }
+  int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
+                 const std::string& workingFolder) override;
+
+  // The files of the folder that match the pattern, then every sub-folder;
+  // returns how many text files were converted.
+  int ConvertFolder(const std::string& folder, const std::string& pattern);
+
+  // One text file into the WAV file beside it (its name less the last four
+  // characters, plus ".wav"). 0 when the engine was driven to the end (a
+  // failure then is logged), -1 when the input cannot be used.
+  int SpeakFile(const std::string& textPath);
+
+  // The WAV file of a text file into its MP3 file. 0 on success, -1 (logged)
+  // on failure; every file and the stream are closed before it returns.
+  int EncodeFile(const std::string& textPath);
+
+  RunLog& Log() { return log_; }
+
+  // Replaces the encoder's entry points (tests make them fail on purpose).
+  void SetEntryPointsForTesting(EncoderEntryPoints entryPoints) { encoder_ = std::move(entryPoints); }
+  // The configuration EncodeFile opens its streams with.
+  EncoderConfig encoderConfig = BrevoraEncoderConfig();
+
+  // Set by the window's cancel, cleared when a run starts; read between files.
+  std::atomic<int> abortRequested{0};
+  std::string outputFormat = "mp3";
+  SpeechEngine* speechVoice = nullptr;  // borrowed during a pass
+  std::string voiceToken;
+
+  // Seconds spent in each stage since construction (for the benchmark).
+  struct StageTimes {
+    StageClock synthesis, resampling, wavWriting, encoding;
+  } times;
+
+ private:
+  bool SpeakInto(const std::u16string& text, const std::string& wavName);
+
+  RunLog log_;
+  std::unique_ptr<LameEncoder> lame_;
+  EncoderEntryPoints encoder_;
+};
+
+}  // namespace brevora

@@ -1,0 +1,82 @@
+#include "pipeline/espeak_engine.h"
+
+#include <espeak-ng/speak_lib.h>
+
+#include <atomic>
+#include <string>
+
+namespace brevora {
+
+namespace {
+
+std::atomic<bool> engineExists{false};
+
+struct SynthesisState {
+  SampleSink* sink;
+  bool stopped;
+};
+
+int DeliverSamples(short* samples, int count, espeak_EVENT* events) {
+  auto* state = static_cast<SynthesisState*>(events != nullptr ? events->user_data : nullptr);
+  if (state == nullptr || samples == nullptr || count <= 0) return 0;
+  if (!state->sink->Samples(reinterpret_cast<const int16_t*>(samples), static_cast<size_t>(count))) {
+    state->stopped = true;
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+std::unique_ptr<EspeakEngine> EspeakEngine::Create() {
+  if (engineExists.exchange(true)) return nullptr;
+  // Without espeakINITIALIZE_DONT_EXIT the library ends the process when its
+  // data is missing.
+  const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
+                                     espeakINITIALIZE_DONT_EXIT);
+  if (rate <= 0) {
+    engineExists = false;
+    return nullptr;
+  }
+  espeak_SetSynthCallback(DeliverSamples);
+  const espeak_VOICE* current = espeak_GetCurrentVoice();
+  std::string defaultVoice = current != nullptr && current->identifier != nullptr
+                                 ? current->identifier
+                                 : "en";
+  return std::unique_ptr<EspeakEngine>(new EspeakEngine(rate, defaultVoice));
+}
+
+EspeakEngine::~EspeakEngine() {
+  espeak_Terminate();
+  engineExists = false;
+}
+
+std::vector<VoiceInfo> EspeakEngine::Voices() {
+  std::vector<VoiceInfo> voices;
+  const espeak_VOICE** list = espeak_ListVoices(nullptr);
+  for (; list != nullptr && *list != nullptr; ++list) {
+    const espeak_VOICE* voice = *list;
+    if (voice->name == nullptr || voice->identifier == nullptr) continue;
+    std::string description = voice->name;
+    for (char& c : description) {
+      if (c == '_') c = ' ';
+    }
+    voices.push_back({description, voice->identifier});
+  }
+  return voices;
+}
+
+bool EspeakEngine::SelectVoice(const std::string& token) {
+  return espeak_SetVoiceByName(token.empty() ? defaultVoice_.c_str() : token.c_str()) == EE_OK;
+}
+
+bool EspeakEngine::Speak(std::string_view markup, SampleSink& sink) {
+  const std::string text(markup);
+  SynthesisState state{&sink, false};
+  const espeak_ERROR result =
+      espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+                   espeakCHARS_UTF8 | espeakSSML, nullptr, &state);
+  return result == EE_OK && !state.stopped;
+}
+
+}  // namespace brevora

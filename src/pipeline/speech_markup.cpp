@@ -1,0 +1,255 @@
+#include "pipeline/speech_markup.h"
+
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <vector>
+
+namespace brevora {
+
+namespace {
+
+struct Tag {
+  std::string name;  // lower case
+  bool closing = false;
+  bool empty = false;  // ends with "/>"
+  std::map<std::string, std::string> attributes;
+  size_t length = 0;  // bytes from "<" to ">"
+};
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+
+bool IsNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_' || c == ':' || c == '.';
+}
+
+// A tag at text[0] == '<': a name, attributes, and ">" before any other "<".
+std::optional<Tag> ParseTag(std::string_view text) {
+  const size_t end = text.find_first_of("<>", 1);
+  if (end == std::string_view::npos || text[end] != '>') return std::nullopt;
+  Tag tag;
+  tag.length = end + 1;
+  std::string_view inner = text.substr(1, end - 1);
+  if (inner.starts_with('/')) {
+    tag.closing = true;
+    inner.remove_prefix(1);
+  }
+  if (inner.ends_with('/')) {
+    tag.empty = true;
+    inner.remove_suffix(1);
+  }
+  size_t i = 0;
+  while (i < inner.size() && IsNameChar(inner[i])) tag.name += Lower(inner[i++]);
+  if (tag.name.empty() || !((tag.name[0] >= 'a' && tag.name[0] <= 'z'))) return std::nullopt;
+  // name="value" or name='value' pairs, blanks between.
+  for (;;) {
+    while (i < inner.size() && (inner[i] == ' ' || inner[i] == '\t' || inner[i] == '\r' ||
+                                inner[i] == '\n')) {
+      ++i;
+    }
+    if (i >= inner.size()) break;
+    std::string key;
+    while (i < inner.size() && IsNameChar(inner[i])) key += Lower(inner[i++]);
+    while (i < inner.size() && inner[i] == ' ') ++i;
+    if (key.empty() || i >= inner.size() || inner[i] != '=') return std::nullopt;
+    ++i;
+    while (i < inner.size() && inner[i] == ' ') ++i;
+    if (i >= inner.size() || (inner[i] != '"' && inner[i] != '\'')) return std::nullopt;
+    const char quote = inner[i++];
+    const size_t close = inner.find(quote, i);
+    if (close == std::string_view::npos) return std::nullopt;
+    tag.attributes[key] = std::string(inner.substr(i, close - i));
+    i = close + 1;
+  }
+  if (tag.closing && (tag.empty || !tag.attributes.empty())) return std::nullopt;
+  return tag;
+}
+
+bool IsSsmlElement(const std::string& name) {
+  static const char* const kNames[] = {"speak", "voice", "prosody", "say-as", "mark",
+                                       "s",     "p",     "sub",     "emphasis", "break",
+                                       "audio", "metadata"};
+  for (const char* known : kNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+// Tags of the Windows speech engine that have no SSML counterpart here.
+bool IsDroppedTag(const std::string& name) {
+  static const char* const kNames[] = {"sapi", "bookmark", "context", "partofsp", "pron", "lang"};
+  for (const char* known : kNames) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+std::optional<int> NumberAttribute(const Tag& tag, const char* name) {
+  const auto found = tag.attributes.find(name);
+  if (found == tag.attributes.end()) return std::nullopt;
+  int value = 0;
+  char rest = 0;
+  if (std::sscanf(found->second.c_str(), "%d%c", &value, &rest) != 1) return std::nullopt;
+  return value;
+}
+
+int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+
+// The SSML opening of a Windows speech tag with a value, or nothing.
+std::optional<std::string> ProsodyOf(const Tag& tag) {
+  char text[64];
+  if (tag.name == "volume") {
+    const auto level = NumberAttribute(tag, "level");
+    if (!level) return std::nullopt;
+    std::snprintf(text, sizeof text, "<prosody volume=\"%d\">", Clamp(*level, 0, 100));
+    return text;
+  }
+  if (tag.name == "rate") {
+    auto speed = NumberAttribute(tag, "absspeed");
+    if (!speed) speed = NumberAttribute(tag, "speed");
+    if (!speed) return std::nullopt;
+    // -10 is a third of the normal rate, +10 three times it.
+    const int percent =
+        static_cast<int>(std::lround(100.0 * std::pow(3.0, Clamp(*speed, -10, 10) / 10.0)));
+    std::snprintf(text, sizeof text, "<prosody rate=\"%d%%\">", percent);
+    return text;
+  }
+  if (tag.name == "pitch") {
+    auto middle = NumberAttribute(tag, "absmiddle");
+    if (!middle) middle = NumberAttribute(tag, "middle");
+    if (!middle) return std::nullopt;
+    std::snprintf(text, sizeof text, "<prosody pitch=\"%+d%%\">", Clamp(*middle, -10, 10) * 10);
+    return text;
+  }
+  return std::nullopt;
+}
+
+// The length of the character reference ("&amp;", "&#38;", "&#x26;" ...)
+// at the start of the text, or 0 when there is none.
+size_t ReferenceLength(std::string_view text) {
+  const size_t semicolon = text.find(';');
+  if (semicolon == std::string_view::npos || semicolon > 10) return 0;
+  const std::string_view name = text.substr(1, semicolon - 1);
+  if (name == "amp" || name == "lt" || name == "gt" || name == "quot" || name == "apos") {
+    return semicolon + 1;
+  }
+  if (name.size() < 2 || name[0] != '#') return 0;
+  const bool hex = name[1] == 'x' || name[1] == 'X';
+  const std::string_view digits = name.substr(hex ? 2 : 1);
+  if (digits.empty()) return 0;
+  for (char c : digits) {
+    const bool decimal = c >= '0' && c <= '9';
+    if (!(decimal || (hex && Lower(c) >= 'a' && Lower(c) <= 'f'))) return 0;
+  }
+  return semicolon + 1;
+}
+
+class MarkupWriter {
+ public:
+  std::string Finish() {
+    while (!open_.empty()) CloseTop();
+    return std::move(out_);
+  }
+
+  void Text(char c) {
+    switch (c) {
+      case '\0':
+        out_ += ' ';
+        break;
+      case '>':
+        out_ += "&gt;";
+        break;
+      case '<':
+        out_ += "&lt;";
+        break;
+      default:
+        out_ += c;
+    }
+  }
+
+  void Raw(std::string_view text) { out_ += text; }
+
+  // Returns false when the tag is not one the engine understands.
+  bool Element(const Tag& tag, std::string_view source) {
+    if (IsSsmlElement(tag.name)) {
+      out_ += source;
+      return true;
+    }
+    if (IsDroppedTag(tag.name)) return true;
+    if (tag.name == "silence") {
+      const auto msec = NumberAttribute(tag, "msec");
+      if (msec && !tag.closing) out_ += "<break time=\"" + std::to_string(Clamp(*msec, 0, 60000)) + "ms\"/>";
+      return true;
+    }
+    std::string opening, closing;
+    if (tag.name == "emph") {
+      opening = "<emphasis>", closing = "</emphasis>";
+    } else if (tag.name == "spell") {
+      opening = "<say-as interpret-as=\"characters\">", closing = "</say-as>";
+    } else if (tag.name == "volume" || tag.name == "rate" || tag.name == "pitch") {
+      if (!tag.closing) opening = ProsodyOf(tag).value_or("");
+      closing = opening.empty() ? "" : "</prosody>";
+    } else {
+      return false;
+    }
+    if (tag.closing) {
+      Close(tag.name);
+      return true;
+    }
+    out_ += opening;
+    // An empty element lasts to the end of the element around it.
+    open_.push_back({tag.empty ? std::string() : tag.name, closing});
+    return true;
+  }
+
+ private:
+  void Close(const std::string& name) {
+    bool found = false;
+    for (const auto& element : open_) found = found || element.name == name;
+    if (!found) return;
+    while (!open_.empty()) {
+      const bool last = open_.back().name == name;
+      CloseTop();
+      if (last) return;
+    }
+  }
+
+  void CloseTop() {
+    out_ += open_.back().closing;
+    open_.pop_back();
+  }
+
+  struct OpenElement {
+    std::string name;  // empty for an empty-element form
+    std::string closing;
+  };
+  std::string out_;
+  std::vector<OpenElement> open_;
+};
+
+}  // namespace
+
+std::string PrepareSpeechMarkup(std::string_view text) {
+  MarkupWriter writer;
+  for (size_t i = 0; i < text.size();) {
+    if (text[i] == '&') {
+      const size_t length = ReferenceLength(text.substr(i));
+      writer.Raw(length > 0 ? text.substr(i, length) : "&amp;");
+      i += length > 0 ? length : 1;
+      continue;
+    }
+    if (text[i] == '<') {
+      const auto tag = ParseTag(text.substr(i));
+      if (tag && writer.Element(*tag, text.substr(i, tag->length))) {
+        i += tag->length;
+        continue;
+      }
+    }
+    writer.Text(text[i++]);
+  }
+  return writer.Finish();
+}
+
+}  // namespace brevora

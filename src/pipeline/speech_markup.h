@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brevora {
+
+// Turns an article's text (UTF-8) into the SSML the speech engine speaks, so
+// that markup is obeyed and everything else is spoken as text:
+//  - SSML elements the engine understands (speak, voice, prosody, say-as,
+//    mark, s, p, sub, emphasis, break, audio, metadata) pass unchanged;
+//  - the tags of the Windows speech engine become their SSML equivalents:
+//    <volume level="N"> a prosody volume, <rate speed|absspeed="N"> a
+//    prosody rate, <pitch middle|absmiddle="N"> a prosody pitch,
+//    <silence msec="N"/> a break, <emph> emphasis, <spell> characters; an
+//    empty-element form (<volume level="50"/>) lasts to the end of the
+//    enclosing element; its other tags (sapi, bookmark, ...) are dropped;
+//  - any other "<", a bare ">" and an "&" that starts no character reference
+//    are escaped, so "AT&T" and "a<b" are spoken, never swallowed;
+//  - a zero character becomes a blank instead of ending the text.
+std::string PrepareSpeechMarkup(std::string_view text);
+
+}  // namespace brevora

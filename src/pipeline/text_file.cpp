@@ -1,0 +1,118 @@
+#include "pipeline/text_file.h"
+
+#include "config/file_error.h"
+#include "config/file_io.h"
+
+namespace brevora {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+void AppendCodePoint(std::u16string& text, char32_t c) {
+  if (c < 0x10000) {
+    text += static_cast<char16_t>(c);
+  } else {
+    c -= 0x10000;
+    text += static_cast<char16_t>(0xD800 + (c >> 10));
+    text += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+std::u16string DecodeUtf8(std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    int length = 0;
+    char32_t c = 0;
+    if (lead < 0x80) {
+      length = 1;
+      c = lead;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      c = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      c = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      c = lead & 0x07;
+    }
+    bool valid = length > 0 && i + length <= bytes.size();
+    for (int k = 1; valid && k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) valid = false;
+      c = (c << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not valid.
+    if (valid && ((length == 3 && c < 0x800) || (length == 4 && c < 0x10000) || c > 0x10FFFF ||
+                  (c >= 0xD800 && c <= 0xDFFF))) {
+      valid = false;
+    }
+    if (!valid) {
+      text += kReplacement;
+      ++i;
+      while (i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80) ++i;
+      continue;
+    }
+    AppendCodePoint(text, c);
+    i += length;
+  }
+  return text;
+}
+
+std::string EncodeUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = kReplacement;
+    }
+    AppendUtf8(out, c);
+  }
+  return out;
+}
+
+std::optional<std::u16string> ReadTextFile(const std::string& path) {
+  std::string bytes;
+  if (ReadWholeFile(path, bytes) != kNoError) return std::nullopt;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    std::u16string text((bytes.size() - 2) / 2, u'\0');
+    for (size_t i = 0; i < text.size(); ++i) {
+      text[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
+                                      (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+    }
+    return text;
+  }
+  return DecodeUtf8(bytes);
+}
+
+}  // namespace brevora
