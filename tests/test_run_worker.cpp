@@ -11,7 +11,10 @@
 
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
+#include "fakes/audio.h"
+#include "pipeline/audio_converter.h"
 #include "pipeline/command_line.h"
+#include "pipeline/espeak_engine.h"
 #include "pipeline/run_log.h"
 #include "platform/cancel_event.h"
 
@@ -92,12 +95,12 @@ class FakeRun : public RunParameters {
     if (onOutputFormat) onOutputFormat();
     return outputFormat;
   }
-  std::string SelectedVoiceToken() const override { return "voice-token"; }
-  SpeechEngine* SpeechVoice() override { return nullptr; }
-  Converter& TheConverter() override { return converter; }
+  std::string SelectedVoiceToken() const override { return voiceToken; }
+  SpeechEngine* SpeechVoice() override { return speechVoice; }
+  Converter& TheConverter() override { return activeConverter ? *activeConverter : converter; }
   bool CancelRequested() const override { return cancelRequested; }
   CancelEvent& TheCancelEvent() override { return cancelEvent; }
-  RunLog& Log() override { return log; }
+  RunLog& Log() override { return activeLog ? *activeLog : log; }
   void RunFinished() override { ++finished; }
 
   // What the window's cancel does.
@@ -120,12 +123,17 @@ class FakeRun : public RunParameters {
 
   TempFolder root;
   std::string programFolder, workingFolder, executingFolder, outputFormat = "text";
+  std::string voiceToken = "voice-token";
   ScriptedConverter converter;
   std::atomic<bool> cancelRequested{false};
   CancelEvent cancelEvent;
   RunLog log;
   std::atomic<int> finished{0};
   std::function<void()> onOutputFormat;
+  // A whole run uses the real converter and its log instead.
+  Converter* activeConverter = nullptr;
+  RunLog* activeLog = nullptr;
+  SpeechEngine* speechVoice = nullptr;
 };
 
 using Names = std::vector<std::string>;
@@ -268,6 +276,38 @@ TEST(RunWorker, FolderNotSet) {
   EXPECT_EQ(run.LogEntries(), 1);
   EXPECT_NE(run.LogText().find("] ERROR - The executing folder is not set!\r\r\n"),
             std::string::npos);
+}
+
+// Whole runs with the real speech engine and encoder: "mp3" publishes MP3
+// files that decode and leaves no WAV file; "wav" leaves WAV files beside
+// their texts and publishes none.
+TEST(RunWorker, WholeRunsWithSpeechAndEncoding) {
+  auto engine = EspeakEngine::Create();
+  ASSERT_NE(engine, nullptr);
+  for (const std::string format : {"mp3", "wav"}) {
+    FakeRun run;
+    run.outputFormat = format;
+    CAudioConverter converter(run.programFolder + "/Brevora.log");
+    run.activeConverter = &converter;
+    run.activeLog = &converter.Log();
+    run.speechVoice = engine.get();
+    run.voiceToken = "";  // the default voice
+    RunWorker(run);
+    EXPECT_EQ(run.finished, 1);
+    const std::string work = "work \"W\" folder/Top/";
+    for (const char* article : {"world/w1", "world/deep/d1", "sports/s1"}) {
+      EXPECT_EQ(run.Exists(work + article + ".wav"), format == "wav") << article;
+      EXPECT_EQ(run.Exists(work + article + ".mp3"), format == "mp3") << article;
+      const std::string published = "exec \"E\" folder/Top/" + std::string(article);
+      EXPECT_FALSE(run.Exists(published + ".wav")) << article;
+      EXPECT_EQ(run.Exists(published + ".mp3"), format == "mp3") << article;
+      if (format == "mp3") {
+        EXPECT_GT(testing::DecodeMp3Samples(run.root.Read(published + ".mp3")), 8000) << article;
+      }
+    }
+    // Only the copy of MP3 files finds nothing in a "wav" run.
+    EXPECT_EQ(run.LogEntries(), format == "wav" ? 1 : 0) << run.LogText();
+  }
 }
 
 }  // namespace
