@@ -61,7 +61,7 @@ WavContent ReadWav(const std::string& bytes) {
   const uint32_t data = Get(bytes, 40, 4);
   if (44 + data != bytes.size() || Get(bytes, 4, 4) != 36 + data) return wav;
   wav.samples.resize(data / 2);
-  std::memcpy(wav.samples.data(), bytes.data() + 44, data);
+  if (data > 0) std::memcpy(wav.samples.data(), bytes.data() + 44, data);
   wav.valid = true;
   return wav;
 }

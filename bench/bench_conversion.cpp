@@ -1,0 +1,139 @@
+// Speed and memory of the conversion pass over a corpus of news-like
+// articles, with the real speech engine, resampler and encoder.
+//
+//   bench_conversion corpus DIR        writes the corpus (DIR/Top/...) and exits
+//   bench_conversion pass DIR          converts DIR/Top to MP3 and reports
+//
+// The corpus: 30 articles of 1.5 to 4 KB and one of 60 KB, the same every time.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "pipeline/audio_converter.h"
+#include "pipeline/espeak_engine.h"
+
+namespace fs = std::filesystem;
+using brevora::CAudioConverter;
+
+namespace {
+
+const char* const kSubjects[] = {"The city council", "A spokesperson for the ministry",
+                                 "Local farmers", "The central bank", "Researchers at the university",
+                                 "Shares of AT&T", "The home team", "Weather forecasters",
+                                 "The regional hospital", "Commuters"};
+const char* const kVerbs[] = {"announced", "warned", "reported", "confirmed", "expected",
+                              "denied", "welcomed", "questioned"};
+const char* const kObjects[] = {
+    "a new budget for the coming year", "delays on the northern line",
+    "a rise of 2.5 percent in prices", "heavy rain across the valley on Tuesday",
+    "plans to expand the harbour by 2030", "a record harvest after a dry summer",
+    "that the index closed at 4,812 points", "talks with the union over wages"};
+
+struct Random {
+  unsigned long long state;
+  unsigned Next(unsigned bound) {
+    state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+    return static_cast<unsigned>((state >> 33) % bound);
+  }
+};
+
+std::string Article(Random& random, size_t bytes) {
+  std::string text;
+  while (text.size() < bytes) {
+    text += kSubjects[random.Next(10)];
+    text += ' ';
+    text += kVerbs[random.Next(8)];
+    text += ' ';
+    text += kObjects[random.Next(8)];
+    text += random.Next(5) == 0 ? "; officials said more would follow. " : ". ";
+    if (random.Next(6) == 0) text += "\n\n";
+  }
+  return text;
+}
+
+void WriteCorpus(const fs::path& folder) {
+  Random random{20261207};
+  for (int i = 0; i < 30; ++i) {
+    const fs::path file = folder / "Top" / ("section" + std::to_string(i % 5)) /
+                          ("article" + std::to_string(i) + ".txt");
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << Article(random, 1500 + random.Next(2500));
+  }
+  fs::create_directories(folder / "Top" / "long");
+  std::ofstream(folder / "Top" / "long" / "feature.txt") << Article(random, 60 * 1024);
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long PeakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+// Audio seconds of the MP3 files below the folder: 576 samples a frame at 16 kHz.
+double AudioSeconds(const fs::path& folder) {
+  double seconds = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.path().extension() != ".mp3") continue;
+    // 24 kbit/s: 108 or 109 bytes a frame.
+    seconds += static_cast<double>(entry.file_size()) / 108.0 * 576 / 16000;
+  }
+  return seconds;
+}
+
+int Pass(const fs::path& folder) {
+  auto engine = brevora::EspeakEngine::Create();
+  if (!engine) {
+    std::fprintf(stderr, "the speech engine cannot start\n");
+    return 1;
+  }
+  CAudioConverter converter((folder / "Brevora.log").string());
+  converter.SetOutputFormat("mp3");
+  const double cpuBefore = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  const int result = converter.ConvertAll(engine.get(), "", folder.string());
+  const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double cpu = CpuSeconds() - cpuBefore;
+  const double audio = AudioSeconds(folder / "Top");
+  const auto& t = converter.times;
+  const double stages = t.synthesis.seconds + t.resampling.seconds + t.wavWriting.seconds +
+                        t.encoding.seconds;
+  std::printf("result %d\n", result);
+  std::printf("wall seconds        %8.3f\n", wall);
+  std::printf("cpu seconds         %8.3f\n", cpu);
+  std::printf("audio seconds       %8.1f\n", audio);
+  std::printf("audio s per cpu s   %8.1f\n", audio / cpu);
+  std::printf("cpu s per audio s   %8.5f\n", cpu / audio);
+  std::printf("synthesis           %8.3f s  %5.1f%%\n", t.synthesis.seconds, 100 * t.synthesis.seconds / wall);
+  std::printf("resampling          %8.3f s  %5.1f%%\n", t.resampling.seconds, 100 * t.resampling.seconds / wall);
+  std::printf("wav writing         %8.3f s  %5.1f%%\n", t.wavWriting.seconds, 100 * t.wavWriting.seconds / wall);
+  std::printf("encoding (wav read, encode, mp3 write) %8.3f s  %5.1f%%\n", t.encoding.seconds,
+              100 * t.encoding.seconds / wall);
+  std::printf("outside the stages %8.3f s  %5.1f%%\n", wall - stages, 100 * (wall - stages) / wall);
+  std::printf("peak memory         %8.1f MB\n", PeakKilobytes() / 1024.0);
+  return result;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "corpus") {
+    WriteCorpus(argv[2]);
+    return 0;
+  }
+  if (argc == 3 && std::string(argv[1]) == "pass") return Pass(argv[2]);
+  std::fprintf(stderr, "usage: bench_conversion corpus DIR | pass DIR\n");
+  return 2;
+}

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Runs the conversion benchmark by hand: the program's pass over the corpus,
+# the pass over the 60 KB article alone and over the short articles alone,
+# and the same corpus through the command-line tools in two forms (the
+# program's encoder settings, and lame's defaults), all in one run.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
+
+ensure_packages "${BUILD_PACKAGES[@]}" espeak-ng sox lame
+build_tree build-bench -DCMAKE_BUILD_TYPE=Release -DBREVORA_TESTS=OFF -DBREVORA_BENCH=ON
+bench="$REPO_ROOT/build-bench/bench/bench_conversion"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+fresh() {  # fresh NAME: a copy of the corpus in $work/NAME
+  rm -rf "$work/$1"
+  cp -r "$work/corpus" "$work/$1"
+}
+
+"$bench" corpus "$work/corpus"
+
+echo "== the program's pass, whole corpus"
+fresh pass
+"$bench" pass "$work/pass"
+
+echo "== the program's pass, the 60 KB article alone"
+fresh long
+find "$work/long/Top" -name '*.txt' ! -path '*/long/*' -delete
+"$bench" pass "$work/long"
+
+echo "== the program's pass, the short articles alone"
+fresh short
+rm -rf "$work/short/Top/long"
+"$bench" pass "$work/short"
+
+chain() {  # chain NAME LAME-OPTIONS...: espeak-ng, sox to 16 kHz, lame, file by file
+  local name="$1"
+  shift
+  fresh "$name"
+  find "$work/$name/Top" -name '*.txt' | while read -r text; do
+    base="${text%.txt}"
+    espeak-ng -w "$base.22k.wav" -f "$text"
+    sox "$base.22k.wav" -r 16000 "$base.wav"
+    lame --quiet "$@" "$base.wav" "$base.mp3"
+    rm -f "$base.22k.wav" "$base.wav"
+  done
+}
+
+echo "== the chain with the same encoder settings"
+time chain same -b 24 -m m --cbr -q 2 --nores
+echo "== the chain with lame's defaults (-q 3)"
+time chain defaults -b 24 -m m
