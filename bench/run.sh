@@ -24,9 +24,9 @@ fresh pass
 "$bench" pass "$work/pass"
 
 echo "== the program's pass, the 60 KB article alone"
-fresh long
-find "$work/long/Top" -name '*.txt' ! -path '*/long/*' -delete
-"$bench" pass "$work/long"
+fresh big
+find "$work/big/Top" -name 'article*.txt' -delete
+"$bench" pass "$work/big"
 
 echo "== the program's pass, the short articles alone"
 fresh short

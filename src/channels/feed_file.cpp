@@ -10,6 +10,18 @@
 
 namespace brevora {
 
+namespace {
+
+// "<name>" or "</name>".
+std::string Tag(std::string_view name, bool closing) {
+  std::string tag(closing ? "</" : "<");
+  tag.append(name);
+  tag += '>';
+  return tag;
+}
+
+}  // namespace
+
 bool FeedFile::OpenFeed(const std::string& feedPath, UserPrompt& prompt) {
   isOpen = false;
   std::string loaded;
@@ -81,16 +93,16 @@ std::string FeedFile::FindElementText(std::string_view elementPath) {
   }
   size_t after = 0;  // just after the previous opening tag
   for (size_t i = 0; i + 1 < names.size(); ++i) {
-    const std::string tag = "<" + std::string(names[i]) + ">";
+    const std::string tag = Tag(names[i], false);
     const size_t found = Find(tag, i == 0 ? searchPosition : after);
     if (found == std::string::npos) return {};
     after = found + tag.size();
   }
-  const std::string open = "<" + std::string(names.back()) + ">";
+  const std::string open = Tag(names.back(), false);
   const size_t openAt = Find(open, after);
   if (openAt == std::string::npos) return {};
   const size_t textStart = openAt + open.size();
-  const size_t closeAt = Find("</" + std::string(names.back()) + ">", textStart);
+  const size_t closeAt = Find(Tag(names.back(), true), textStart);
   if (closeAt == std::string::npos) return {};
   std::string text = content.substr(textStart, closeAt - textStart);
   searchPosition = text.empty() ? 0 : closeAt;
