@@ -116,5 +116,14 @@ TEST_F(EspeakTest, UnknownVoiceIsASpeakError) {
   EXPECT_TRUE(Speak(kNews, "b").valid);
 }
 
+// Without its data the engine does not start, and the program goes on
+// (text-only mode) instead of being ended by the library.
+TEST(EspeakEngine, NoDataNoEngine) {
+  TempFolder empty;
+  setenv("ESPEAK_DATA_PATH", empty.path().c_str(), 1);
+  EXPECT_EQ(EspeakEngine::Create(), nullptr);
+  unsetenv("ESPEAK_DATA_PATH");
+}
+
 }  // namespace
 }  // namespace brevora

@@ -87,14 +87,20 @@ TEST(EncodeFile, ChunksAndTheLastChunk) {
     return real(s, n, p, o, b);
   };
   encoding.converter.SetEntryPointsForTesting(entry);
-  ASSERT_EQ(encoding.Encode(MakeWav(Tone(576 * 4), 16000)), 0);
-  EXPECT_EQ(chunks, (std::vector<uint32_t>{576, 576, 576, 576, 0}));
+  uint32_t chunk = 0;
+  EncoderStream stream = nullptr;
+  uint32_t bufferBytes = 0;
+  ASSERT_EQ(entry.beInitStream(BrevoraEncoderConfig(), &chunk, &bufferBytes, &stream), 0u);
+  entry.beCloseStream(stream);
+  EXPECT_EQ(chunk % 576, 0u);  // whole MPEG-2 frames
+  ASSERT_EQ(encoding.Encode(MakeWav(Tone(chunk * 3), 16000)), 0);
+  EXPECT_EQ(chunks, (std::vector<uint32_t>{chunk, chunk, chunk, 0}));
 
   chunks.clear();
-  std::string wav = MakeWav(Tone(1000), 16000);
+  std::string wav = MakeWav(Tone(chunk + 100), 16000);
   wav[40] = '\xff', wav[41] = '\xff', wav[42] = '\xff', wav[43] = '\x7f';  // a huge size
   ASSERT_EQ(encoding.Encode(wav), 0);
-  EXPECT_EQ(chunks, (std::vector<uint32_t>{576, 424}));
+  EXPECT_EQ(chunks, (std::vector<uint32_t>{chunk, 100}));
 }
 
 // At a bit rate whose frames can hold it, LAME's Info frame lands at the start.

@@ -66,7 +66,8 @@ void Find(const DynamicLibrary& library, const char* name, Function& function) {
   function = reinterpret_cast<Function>(library.Symbol(name));
 }
 
-constexpr uint32_t kEncoderError = 2;  // the Blade interface's "not supported / failed"
+constexpr uint32_t kEncoderError = 2;
+constexpr uint32_t kFramesPerChunk = 16;  // the Blade interface's "not supported / failed"
 
 uint32_t WorstCaseBytes(uint32_t samples) { return samples + samples / 4 + 7200; }
 
@@ -137,7 +138,9 @@ EncoderEntryPoints LameEncoder::EntryPoints() {
         if (f->close) f->close(gfp);
         return kEncoderError;
       }
-      *samples = static_cast<uint32_t>(f->frameSize(gfp));
+      // Sixteen frames a chunk: fewer calls into the encoder than one frame
+      // at a time, for the same output.
+      *samples = static_cast<uint32_t>(f->frameSize(gfp)) * kFramesPerChunk;
       *bufferBytes = WorstCaseBytes(*samples);
       *stream = gfp;
       return 0;
