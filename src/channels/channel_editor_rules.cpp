@@ -3,7 +3,7 @@
 #include <climits>
 
 #include "channels/feed_file.h"
-#include "config/configuration.h"  // EqualsIgnoringCase, ParseLeadingInt
+#include "config/text.h"
 
 namespace brevora {
 
@@ -14,8 +14,6 @@ bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && EqualsIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
-
-const char* FlagText(bool flag) { return flag ? "true" : "false"; }
 
 }  // namespace
 

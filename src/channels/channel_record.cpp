@@ -3,7 +3,7 @@
 #include <array>
 #include <functional>
 
-#include "config/configuration.h"  // ParseLeadingInt, EqualsIgnoringCase
+#include "config/text.h"
 
 namespace brevora {
 
@@ -61,8 +61,6 @@ const std::array<FieldReader, 24>& FieldReaders() {
   return readers;
 }
 
-const char* FlagText(bool flag) { return flag ? "true" : "false"; }
-
 bool BreaksLine(std::string_view text) {
   return text.find(kSeparator) != std::string_view::npos ||
          text.find_first_of("\r\n") != std::string_view::npos ||
@@ -76,6 +74,8 @@ int HexValue(char c) {
 }
 
 }  // namespace
+
+const char* FlagText(bool flag) { return flag ? "true" : "false"; }
 
 void ClearChannel(ChannelRecord& record) {
   record = ChannelRecord{};

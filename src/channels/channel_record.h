@@ -55,6 +55,9 @@ void ParseChannel(ChannelRecord& record, std::string_view line);
 std::string EncodePasswordField(std::string_view scrambled);
 std::string DecodePasswordField(std::string_view field);
 
+// "true" or "false", as flags are written.
+const char* FlagText(bool flag);
+
 // Empty when every text of the record fits into a channel line; otherwise a
 // message for the user naming the first field that does not (it contains
 // "||", a carriage return or a line feed, or ends with "|"). The password is

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "config/text.h"
+
 namespace brevora {
 
 class UserPrompt;
@@ -70,10 +72,6 @@ class ConfigurationWindow {
 
 // --- Parsing and formatting steps -----------------------------------------
 
-// atoi as the C library does it (white space, sign, digits), saturating
-// instead of overflowing on very long numbers.
-int ParseLeadingInt(std::string_view text);
-
 // Sets the day flags whose names occur in the text as "Mon", "mon" or "MON".
 void ParseStartDays(std::string_view value, std::array<bool, 7>& days);
 // Hour and minute of a time text: "7:00 AM" 7, "5:00 PM" 17, "12:30 AM" 0,
@@ -92,8 +90,6 @@ std::string UndoubleBackslashes(std::string_view text);
 std::time_t MakeStartTime(int hour, int minute);
 // The C locale's "%X" form of the time of day: "07:00:00".
 std::string FormatTimeOfDay(std::time_t time);
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // --- The file --------------------------------------------------------------
 

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "config/configuration.h"  // EqualsIgnoringCase
+#include "config/text.h"
 #include "pipeline/speech_engine.h"
 #include "pipeline/speech_markup.h"
 #include "pipeline/text_file.h"
