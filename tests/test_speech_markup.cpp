@@ -14,6 +14,7 @@ TEST(SpeechMarkup, EscapesWhatIsNotMarkup) {
   EXPECT_EQ(PrepareSpeechMarkup("&amp; &#38; &#x26; &nbsp; & ;"),
             "&amp; &#38; &#x26; &amp;nbsp; &amp; ;");
   EXPECT_EQ(PrepareSpeechMarkup(std::string("a\0b", 3)), "a b");
+  EXPECT_EQ(PrepareSpeechMarkup(std::string("<p x=\"\0\">", 9)), "<p x=\" \">");
   EXPECT_EQ(PrepareSpeechMarkup("<p <s>"), "&lt;p <s>");
 }
 

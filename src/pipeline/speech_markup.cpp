@@ -1,5 +1,6 @@
 #include "pipeline/speech_markup.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -155,9 +156,6 @@ class MarkupWriter {
 
   void Text(char c) {
     switch (c) {
-      case '\0':
-        out_ += ' ';
-        break;
       case '>':
         out_ += "&gt;";
         break;
@@ -231,7 +229,12 @@ class MarkupWriter {
 
 }  // namespace
 
-std::string PrepareSpeechMarkup(std::string_view text) {
+std::string PrepareSpeechMarkup(std::string_view original) {
+  // A zero character would end the engine's text: it becomes a blank, inside
+  // tags as well.
+  std::string blanked(original);
+  std::replace(blanked.begin(), blanked.end(), '\0', ' ');
+  const std::string_view text = blanked;
   MarkupWriter writer;
   for (size_t i = 0; i < text.size();) {
     if (text[i] == '&') {
