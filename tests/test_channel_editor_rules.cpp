@@ -87,6 +87,40 @@ TEST(BasicPageRules, CategoryMovesAndSavedOrder) {
             "\r\n\t\t<item><title>A</title>1</item>\r\n</rss>");
 }
 
+// The categories follow the URL: a new feed file replaces the list, a network
+// URL disables it, the same URL again changes nothing, and only a list read
+// from a feed file is written back.
+TEST(BasicPageRules, CategoriesFollowTheUrl) {
+  TempFolder folder;
+  ScriptedPrompt prompt;
+  folder.Write("feeds/one.xml",
+               "<rss>\r\n\t\t<item><title>A</title></item>\r\n\t\t<item><title>B</title></item>\r\n</rss>");
+  folder.Write("two.xml", "<item><title>X</title></item>");
+  ChannelCategories categories;
+  EXPECT_TRUE(categories.RefreshCategories("feeds/one.xml", folder.path(), prompt));
+  EXPECT_EQ(categories.feedPath(), folder.path() + "feeds/one.xml");
+  EXPECT_EQ(categories.categories().Titles(), (std::vector<std::string>{"A", "B"}));
+  EXPECT_EQ(categories.categories().MoveDown(0), 1);
+  EXPECT_FALSE(categories.RefreshCategories("feeds/one.xml", folder.path(), prompt));
+  EXPECT_EQ(categories.categories().Titles(), (std::vector<std::string>{"B", "A"}));
+  EXPECT_TRUE(categories.SaveCategoryOrder(prompt));
+  EXPECT_EQ(folder.Read("feeds/one.xml"),
+            "<rss>\r\n\t\t<item><title>B</title></item>\r\n\t\t<item><title>A</title></item>\r\n</rss>");
+
+  EXPECT_TRUE(categories.RefreshCategories("file://" + folder.path() + "two.xml", "/x/", prompt));
+  EXPECT_EQ(categories.categories().Titles(), std::vector<std::string>{"X"});
+  EXPECT_TRUE(categories.RefreshCategories("HTTP://news", folder.path(), prompt));
+  EXPECT_FALSE(categories.listEnabled());
+  EXPECT_EQ(categories.categories().size(), 0u);
+  EXPECT_FALSE(categories.SaveCategoryOrder(prompt));
+
+  EXPECT_TRUE(categories.RefreshCategories("missing.xml", folder.path(), prompt));
+  EXPECT_TRUE(categories.listEnabled());
+  EXPECT_EQ(prompt.shown, std::vector<std::string>{"File " + folder.path() + "missing.xml doesn't exist!"});
+  EXPECT_FALSE(categories.SaveCategoryOrder(prompt));
+  EXPECT_FALSE(folder.Exists("missing.xml"));
+}
+
 TEST(AdvancedPageRules, NewChannelDefaultsAndRoundTrip) {
   AdvancedPageValues values;
   values.url = "kept";

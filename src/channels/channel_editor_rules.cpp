@@ -103,6 +103,39 @@ std::vector<int> CategoryList::ItemOrder() const {
   return order;
 }
 
+ChannelCategories::ChannelCategories() : feed_(std::make_unique<FeedFile>()) {}
+ChannelCategories::~ChannelCategories() = default;
+
+void ChannelCategories::Reset() {
+  lastUrl_.clear();
+  derived_ = false;
+  readFeed_ = false;
+  categories_.Clear();
+}
+
+bool ChannelCategories::RefreshCategories(const std::string& url, const std::string& programFolder,
+                                          UserPrompt& prompt) {
+  if (derived_ && url == lastUrl_) return false;
+  derived_ = true;
+  lastUrl_ = url;
+  categories_.Clear();
+  readFeed_ = false;
+  const CategorySource source = CategorySourceOfUrl(url, programFolder);
+  listEnabled_ = !source.network;
+  feedPath_ = source.feedPath;
+  if (feedPath_.empty()) return true;
+  readFeed_ = feed_->OpenFeed(feedPath_, prompt);
+  feed_->CollectItems();
+  if (readFeed_) categories_.Load(*feed_);
+  return true;
+}
+
+bool ChannelCategories::SaveCategoryOrder(UserPrompt& prompt) {
+  if (!readFeed_) return false;
+  readFeed_ = false;  // the rewrite uses up what was read
+  return feed_->WriteItemPositionsInOrder(feedPath_, categories_.ItemOrder(), prompt);
+}
+
 void ApplyNewChannelDefaults(AdvancedPageValues& values) {
   values.crawlDepth = "3";
   values.numberOfCharacters = "10000";

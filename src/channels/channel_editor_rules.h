@@ -5,6 +5,7 @@
 // values, defaults and ranges of the advanced page. The dialogs only move
 // values between their controls and these functions.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -86,6 +87,42 @@ class CategoryList {
     int item;
   };
   std::vector<Entry> entries_;
+};
+
+// The basic page's categories of a channel, without the controls: the feed
+// file its URL names, the titles in the user's order, and whether the list is
+// in use (not for a network URL).
+class ChannelCategories {
+ public:
+  ChannelCategories();
+  ~ChannelCategories();
+
+  // Forgets the last URL and the categories (the page's window is new).
+  void Reset();
+
+  // Derives the feed path and the categories from the URL. Nothing happens
+  // when the URL is the one of the last derivation; returns whether it did
+  // anything, so that the page shows the list again. A feed file that cannot
+  // be read is reported and gives no categories.
+  bool RefreshCategories(const std::string& url, const std::string& programFolder,
+                         UserPrompt& prompt);
+
+  // Rewrites the feed file with its items in the order of the categories,
+  // when the last derivation read one; otherwise does nothing.
+  bool SaveCategoryOrder(UserPrompt& prompt);
+
+  bool listEnabled() const { return listEnabled_; }
+  const std::string& feedPath() const { return feedPath_; }
+  CategoryList& categories() { return categories_; }
+
+ private:
+  std::string lastUrl_;
+  bool derived_ = false;
+  std::string feedPath_;
+  bool listEnabled_ = true;
+  bool readFeed_ = false;
+  std::unique_ptr<FeedFile> feed_;
+  CategoryList categories_;
 };
 
 // --- Advanced page -----------------------------------------------------------
