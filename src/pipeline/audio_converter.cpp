@@ -69,19 +69,13 @@ CAudioConverter::~CAudioConverter() = default;
 bool CAudioConverter::SpeakInto(const std::u16string& text, const std::string& wavName) {
   WavWriter writer(kWavSampleRate, &times.wavWriting);
   if (!writer.Open(wavName)) return false;
-  if (!speechVoice->SelectVoice(voiceToken)) {
-    writer.Finish();
-    return false;
-  }
+  if (!speechVoice->SelectVoice(voiceToken)) return false;  // the writer finishes the file
   const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
   std::optional<ResamplingSink> resampler;
   SampleSink* sink = &writer;
   if (speechVoice->SampleRate() != kWavSampleRate) {
     resampler.emplace(speechVoice->SampleRate(), kWavSampleRate, writer, &times.resampling);
-    if (!resampler->ok()) {
-      writer.Finish();
-      return false;
-    }
+    if (!resampler->ok()) return false;
     sink = &*resampler;
   }
   // The engine's own time: the time of the call less what its sinks spent.

@@ -18,7 +18,7 @@ constexpr size_t kHeaderBytes = 44;
 }  // namespace
 
 WavWriter::~WavWriter() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (file_ != nullptr) Finish();
 }
 
 bool WavWriter::Open(const std::string& path) {

@@ -26,7 +26,7 @@ class StageClock {
 
 // Writes a 16-bit mono PCM WAV file as the samples come: the RIFF header,
 // the 16-byte format chunk and the data chunk right after it, whose sizes are
-// set when the file is finished.
+// set when the file is finished (at the latest when the writer goes away).
 class WavWriter : public SampleSink {
  public:
   WavWriter(int sampleRate, StageClock* clock = nullptr) : sampleRate_(sampleRate), clock_(clock) {}
