@@ -5,7 +5,7 @@ REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # The Debian packages the build and the tests need.
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libespeak-ng-dev espeak-ng-data
-  libsoxr-dev libmp3lame-dev libmp3lame0)
+  libsoxr-dev libmp3lame-dev libmp3lame0 qt6-base-dev fonts-dejavu-core)
 # What the tests need beyond the build.
 TEST_PACKAGES=()
 

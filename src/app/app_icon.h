@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace brevora {
+
+// The program's icon in every size it ships (window, About box, tray).
+QIcon AppIcon();
+
+}  // namespace brevora

@@ -1,0 +1,338 @@
+#include "app/brevora_dlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include "app/about_dlg.h"
+#include "app/app_icon.h"
+#include "app/help_window.h"
+#include "app/message_box_prompt.h"
+#include "app/standard_file_dialogs.h"
+#include "config/configuration_commands.h"
+#include "config/main_window_rules.h"
+#include "pipeline/audio_converter.h"
+#include "pipeline/espeak_engine.h"
+#include "pipeline/voice_list.h"
+
+namespace brevora {
+
+namespace {
+
+std::vector<std::string> ComboItems(const QComboBox& box) {
+  std::vector<std::string> items;
+  for (int i = 0; i < box.count(); ++i) items.push_back(box.itemText(i).toStdString());
+  return items;
+}
+
+// Towards the control: the first item that begins with the text, or the text
+// itself in the edit field when no item does.
+void PutComboText(QComboBox& box, const std::string& text) {
+  const int index = FindFirstBeginningWith(ComboItems(box), text);
+  box.setCurrentIndex(index);
+  if (index < 0) box.setEditText(QString::fromStdString(text));
+}
+
+QTime TimeOfDay(std::time_t time) {
+  std::tm parts{};
+  localtime_r(&time, &parts);
+  return QTime(parts.tm_hour, parts.tm_min, parts.tm_sec);
+}
+
+std::time_t TakeTime(const QTimeEdit& picker, std::time_t date) {
+  const QTime time = picker.time();
+  return WithTimeOfDay(date, time.hour(), time.minute(), time.second());
+}
+
+FileDialogRequest ConfigFileRequest(const char* title, const std::string& folder) {
+  return {title, folder, "Brevora", "cfg", {"Config Files (*.cfg)", "All Files (*)"}};
+}
+
+const char kTextOnly[] =
+    "Text-to-speech software has not been installed!\nCurrently, only text format is available!";
+
+}  // namespace
+
+CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
+    : QDialog(parent),
+      programFolder_(std::move(services.programFolder)),
+      prompt_(services.prompt),
+      fileDialogs_(services.fileDialogs),
+      clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }) {
+  if (prompt_ == nullptr) {
+    ownPrompt_ = std::make_unique<MessageBoxPrompt>(this);
+    prompt_ = ownPrompt_.get();
+  }
+  if (fileDialogs_ == nullptr) {
+    ownFileDialogs_ = std::make_unique<StandardFileDialogs>(this);
+    fileDialogs_ = ownFileDialogs_.get();
+  }
+  speechVoice_ = services.createSpeechVoice ? services.createSpeechVoice() : EspeakEngine::Create();
+  speechStatus_ = speechVoice_ ? 0 : 1;
+  converter_ = std::make_unique<CAudioConverter>(programFolder_ + "Brevora.log");
+
+  setObjectName(QStringLiteral("mainWindow"));
+  setWindowTitle(QStringLiteral("Brevora"));
+  setWindowIcon(AppIcon());
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  controls_ = BuildMainWindowControls(*this);
+  for (const char* format : {"mp3", "text", "wav"}) controls_.formatCombo->addItem(format);
+  ConnectControls();
+}
+
+CBrevoraDlg::~CBrevoraDlg() { StopRunAndWait(); }
+
+void CBrevoraDlg::ConnectControls() {
+  const MainWindowControls& c = controls_;
+  const auto on = [this](QPushButton* button, void (CBrevoraDlg::*handler)()) {
+    connect(button, &QPushButton::clicked, this, handler);
+  };
+  on(c.workingBrowseButton, &CBrevoraDlg::OnBrowseWorkingFolder);
+  on(c.executingBrowseButton, &CBrevoraDlg::OnBrowseExecutingFolder);
+  on(c.upButton, &CBrevoraDlg::OnUp);
+  on(c.downButton, &CBrevoraDlg::OnDown);
+  on(c.addButton, &CBrevoraDlg::OnAdd);
+  on(c.removeButton, &CBrevoraDlg::OnRemove);
+  on(c.runButton, &CBrevoraDlg::OnRun);
+  on(c.runNowButton, &CBrevoraDlg::OnRunNow);
+  on(c.cancelRunButton, &CBrevoraDlg::OnCancelRun);
+  on(c.stopButton, &CBrevoraDlg::OnStop);
+  on(c.loadConfigButton, &CBrevoraDlg::OnLoadConfig);
+  on(c.saveConfigButton, &CBrevoraDlg::OnSaveConfig);
+  on(c.aboutButton, &CBrevoraDlg::OnAbout);
+  on(c.helpButton, &CBrevoraDlg::OnHelp);
+  on(c.exitButton, &CBrevoraDlg::OnExit);
+  // The About box stays reachable from the window's background while a run
+  // locks the buttons.
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("&About Brevora..."), this, &CBrevoraDlg::OnAbout);
+    menu.exec(mapToGlobal(at));
+  });
+}
+
+bool CBrevoraDlg::OnInitDialog() {
+  record_.firstStartTime = record_.secondStartTime = Now();
+  controls_.firstStartTimeEdit->setTime(TimeOfDay(record_.firstStartTime));
+  controls_.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
+  if (speechStatus_ == 0) speechStatus_ = FillVoiceList();
+  ReadStartupConfiguration(*this, programFolder_, *prompt_);
+  if (BackupConfiguration(programFolder_, *prompt_) == BackupResult::ConfigurationMissing) {
+    OnExit();
+  }
+  if (speechStatus_ != 0) EnterTextOnlyMode();
+  controls_.workingFolderEdit->setFocus();
+  return !ended_;
+}
+
+int CBrevoraDlg::FillVoiceList() {
+  const VoiceBoxItems box = SortVoicesForBox(speechVoice_->Voices());
+  for (const VoiceInfo& voice : box.items) {
+    controls_.voiceCombo->addItem(QString::fromStdString(voice.description),
+                                  QString::fromStdString(voice.token));
+  }
+  controls_.voiceCombo->setCurrentIndex(box.selected);
+  return 0;  // a list without voices still means speech is available
+}
+
+void CBrevoraDlg::EnterTextOnlyMode() {
+  prompt_->Notify(kTextOnly);
+  PutComboText(*controls_.formatCombo, "text");
+  controls_.formatCombo->setEnabled(false);
+  controls_.voiceCombo->setEnabled(false);
+}
+
+// --- Data exchange ---------------------------------------------------------
+
+void CBrevoraDlg::TakeControlValues() {
+  const MainWindowControls& c = controls_;
+  record_.workingFolder = c.workingFolderEdit->text().toStdString();
+  record_.executingFolder = c.executingFolderEdit->text().toStdString();
+  for (int day = 0; day < 7; ++day) record_.startDays[day] = c.dayChecks[day]->isChecked();
+  record_.firstStartTime = TakeTime(*c.firstStartTimeEdit, record_.firstStartTime);
+  record_.secondStartTime = TakeTime(*c.secondStartTimeEdit, record_.secondStartTime);
+  record_.outputFormat = c.formatCombo->currentText().toStdString();
+  record_.voiceName = c.voiceCombo->currentText().toStdString();
+  const int selected = SelectedChannelRow();
+  selectedChannel_ = selected < 0 ? std::string() : c.channelList->item(selected)->text().toStdString();
+}
+
+void CBrevoraDlg::PutControlValues() {
+  const MainWindowControls& c = controls_;
+  c.workingFolderEdit->setText(QString::fromStdString(record_.workingFolder));
+  c.executingFolderEdit->setText(QString::fromStdString(record_.executingFolder));
+  for (int day = 0; day < 7; ++day) c.dayChecks[day]->setChecked(record_.startDays[day]);
+  c.firstStartTimeEdit->setTime(TimeOfDay(record_.firstStartTime));
+  c.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
+  PutComboText(*c.formatCombo, record_.outputFormat);
+  PutComboText(*c.voiceCombo, record_.voiceName);
+  const int channel = FindFirstBeginningWith(ChannelNames(), selectedChannel_);
+  if (channel >= 0) c.channelList->setCurrentRow(channel);
+}
+
+std::vector<std::string> CBrevoraDlg::ChannelNames() const {
+  std::vector<std::string> names;
+  for (int i = 0; i < controls_.channelList->count(); ++i) {
+    names.push_back(controls_.channelList->item(i)->text().toStdString());
+  }
+  return names;
+}
+
+void CBrevoraDlg::SetChannelNames(const std::vector<std::string>& names) {
+  ShowChannelList(names, -1);
+}
+
+void CBrevoraDlg::ShowChannelList(const std::vector<std::string>& names, int selected) {
+  QListWidget& list = *controls_.channelList;
+  list.clear();
+  for (const std::string& name : names) list.addItem(QString::fromStdString(name));
+  if (selected >= 0) list.setCurrentRow(selected);
+}
+
+std::vector<std::string> CBrevoraDlg::FormatEntries() const {
+  return ComboItems(*controls_.formatCombo);
+}
+
+void CBrevoraDlg::SelectFormat(int index) { controls_.formatCombo->setCurrentIndex(index); }
+
+std::vector<std::string> CBrevoraDlg::VoiceEntries() const {
+  return ComboItems(*controls_.voiceCombo);
+}
+
+void CBrevoraDlg::SelectVoice(int index) { controls_.voiceCombo->setCurrentIndex(index); }
+
+std::time_t CBrevoraDlg::Now() const { return clock_(); }
+
+// --- Folders and the channel list -------------------------------------------
+
+void CBrevoraDlg::OnBrowseWorkingFolder() {
+  BrowseFolder("Select the working folder:", &Configuration::workingFolder);
+}
+
+void CBrevoraDlg::OnBrowseExecutingFolder() {
+  BrowseFolder("Select the executing folder:", &Configuration::executingFolder);
+}
+
+void CBrevoraDlg::BrowseFolder(const char* title, std::string Configuration::*member) {
+  const std::optional<std::string> folder = fileDialogs_->FolderName(title, programFolder_);
+  if (!folder) return;
+  record_.*member = FolderFromPicker(*folder);
+  PutControlValues();
+}
+
+int CBrevoraDlg::SelectedChannelRow() const {
+  const QList<QListWidgetItem*> selected = controls_.channelList->selectedItems();
+  return selected.isEmpty() ? -1 : controls_.channelList->row(selected.front());
+}
+
+void CBrevoraDlg::OnUp() {
+  std::vector<std::string> names = ChannelNames();
+  const int selected = MoveChannelUp(names, SelectedChannelRow());
+  if (selected >= 0) ShowChannelList(names, selected);
+}
+
+void CBrevoraDlg::OnDown() {
+  std::vector<std::string> names = ChannelNames();
+  const int selected = MoveChannelDown(names, SelectedChannelRow());
+  if (selected >= 0) ShowChannelList(names, selected);
+}
+
+void CBrevoraDlg::OnRemove() {
+  const int selected = SelectedChannelRow();
+  if (selected < 0) return;
+  delete controls_.channelList->takeItem(selected);
+  controls_.channelList->setCurrentRow(-1);
+}
+
+void CBrevoraDlg::AddChannel(const std::string& name) {
+  std::vector<std::string> names = ChannelNames();
+  if (AddChannelName(names, name)) controls_.channelList->addItem(QString::fromStdString(name));
+}
+
+void CBrevoraDlg::RemoveChannel(const std::string& name) {
+  QListWidget& list = *controls_.channelList;
+  for (int i = list.count() - 1; i >= 0; --i) {
+    if (list.item(i)->text().toStdString() == name) delete list.takeItem(i);
+  }
+}
+
+// The channel list dialog comes with the channel editor.
+void CBrevoraDlg::OnAdd() {}
+
+// --- Run control -------------------------------------------------------------
+
+void CBrevoraDlg::OnRun() {}
+void CBrevoraDlg::OnRunNow() {}
+void CBrevoraDlg::OnCancelRun() {}
+void CBrevoraDlg::OnStop() {}
+void CBrevoraDlg::StopRunAndWait() {}
+
+// --- Configuration files, About and help ------------------------------------
+
+void CBrevoraDlg::OnLoadConfig() {
+  const std::optional<std::string> path =
+      fileDialogs_->OpenFileName(ConfigFileRequest("Load Config", programFolder_));
+  if (path) LoadConfigurationFrom(*this, *path, *prompt_);
+}
+
+void CBrevoraDlg::OnSaveConfig() {
+  TakeControlValues();
+  const std::optional<std::string> path =
+      fileDialogs_->SaveFileName(ConfigFileRequest("Save Config", programFolder_));
+  if (!path) return;
+  if (SaveConfigurationAs(*this, *path, programFolder_, *prompt_) ==
+      SaveResult::ConfigurationMissing) {
+    OnExit();
+  }
+}
+
+void CBrevoraDlg::OnAbout() {
+  CAboutDlg about(this);
+  about.exec();
+}
+
+void CBrevoraDlg::OnHelp() {
+  if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(programFolder_, this);
+  helpWindow_->ShowContents();
+}
+
+// --- Leaving -------------------------------------------------------------------
+
+void CBrevoraDlg::OnExit() {
+  if (!ExitConfigurationSteps(*this, programFolder_, *prompt_)) return;
+  StopRunAndWait();
+  ReleaseSpeech();
+  EndWindow();
+}
+
+void CBrevoraDlg::closeEvent(QCloseEvent* event) {
+  event->accept();
+  if (ended_) return;
+  StopRunAndWait();
+  ReleaseSpeech();
+  CloseConfigurationSteps(*this, programFolder_, *prompt_);
+  EndWindow();
+}
+
+void CBrevoraDlg::reject() {
+  if (!ended_) close();
+}
+
+void CBrevoraDlg::ReleaseSpeech() { speechVoice_.reset(); }
+
+void CBrevoraDlg::EndWindow() {
+  ended_ = true;
+  if (helpWindow_ != nullptr) helpWindow_->close();
+  done(QDialog::Rejected);
+}
+
+}  // namespace brevora

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <QDialog>
+#include <ctime>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/main_window_controls.h"
+#include "config/configuration.h"
+
+namespace brevora {
+
+class CAudioConverter;
+class FileDialogs;
+class HelpWindow;
+class SpeechEngine;
+class UserPrompt;
+
+// What the main window works with. The program gives the real things; tests
+// give a temporary program folder, scripted prompts and dialogs, a fake
+// speech engine and a clock of their own.
+struct MainWindowServices {
+  std::string programFolder;               // ends with "/"
+  UserPrompt* prompt = nullptr;            // nothing: message boxes
+  FileDialogs* fileDialogs = nullptr;      // nothing: the standard dialogs
+  // Creates the speech engine; nothing returned means no speech (text-only
+  // mode). Not set: the espeak-ng engine.
+  std::function<std::unique_ptr<SpeechEngine>()> createSpeechVoice;
+  std::function<std::time_t()> clock;      // not set: the system's clock
+};
+
+// The main window: the configuration in its controls, the channel list, the
+// run commands, loading and saving of configurations, About and help.
+class CBrevoraDlg : public QDialog, public ConfigurationWindow {
+  Q_OBJECT
+ public:
+  explicit CBrevoraDlg(MainWindowServices services, QWidget* parent = nullptr);
+  ~CBrevoraDlg() override;
+
+  // The start-up sequence: voices, Brevora.cfg, controls, backup, text-only
+  // mode. Every message comes before the window is shown. Returns false when
+  // the window has already ended (the backup failed and "Exit" went through).
+  bool OnInitDialog();
+
+  // Appends a channel name unless the list holds it already (ignoring case).
+  void AddChannel(const std::string& name);
+  // Removes every item equal to the name (a channel deleted from Channels.txt).
+  void RemoveChannel(const std::string& name);
+
+  const std::string& ProgramFolder() const { return programFolder_; }
+  bool SpeechAvailable() const { return speechStatus_ == 0; }
+  const MainWindowControls& Controls() const { return controls_; }
+  // Whether the exit or close sequence has ended the window.
+  bool Ended() const { return ended_; }
+
+  // ConfigurationWindow over the controls.
+  Configuration& Record() override { return record_; }
+  void TakeControlValues() override;
+  void PutControlValues() override;
+  std::vector<std::string> ChannelNames() const override;
+  void SetChannelNames(const std::vector<std::string>& names) override;
+  std::vector<std::string> FormatEntries() const override;
+  void SelectFormat(int index) override;
+  std::vector<std::string> VoiceEntries() const override;
+  void SelectVoice(int index) override;
+  std::time_t Now() const override;
+
+  // Command handlers.
+  void OnBrowseWorkingFolder();
+  void OnBrowseExecutingFolder();
+  void OnUp();
+  void OnDown();
+  void OnAdd();
+  void OnRemove();
+  void OnRun();
+  void OnRunNow();
+  void OnCancelRun();
+  void OnStop();
+  void OnLoadConfig();
+  void OnSaveConfig();
+  void OnAbout();
+  void OnHelp();
+  void OnExit();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  // Escape: the close sequence, never an end without it.
+  void reject() override;
+
+ private:
+  void ConnectControls();
+  int FillVoiceList();
+  void EnterTextOnlyMode();
+  void BrowseFolder(const char* title, std::string Configuration::*member);
+  int SelectedChannelRow() const;
+  void ShowChannelList(const std::vector<std::string>& names, int selected);
+  // Ends a run in progress and waits for its worker (run control).
+  void StopRunAndWait();
+  // The steps that every way out shares: speech released, window ended.
+  void ReleaseSpeech();
+  void EndWindow();
+
+  std::string programFolder_;
+  std::unique_ptr<UserPrompt> ownPrompt_;
+  std::unique_ptr<FileDialogs> ownFileDialogs_;
+  UserPrompt* prompt_;
+  FileDialogs* fileDialogs_;
+  std::function<std::time_t()> clock_;
+  std::unique_ptr<SpeechEngine> speechVoice_;
+  int speechStatus_ = 0;  // 0: speech is available
+  std::unique_ptr<CAudioConverter> converter_;
+  MainWindowControls controls_;
+  Configuration record_;
+  std::string selectedChannel_;
+  HelpWindow* helpWindow_ = nullptr;
+  bool ended_ = false;
+};
+
+}  // namespace brevora

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "config/user_prompt.h"
+
+class QWidget;
+
+namespace brevora {
+
+// Modal message boxes captioned "Brevora", without an icon.
+class MessageBoxPrompt : public UserPrompt {
+ public:
+  explicit MessageBoxPrompt(QWidget* parent) : parent_(parent) {}
+  void Notify(const std::string& text) override;
+  Answer AskYesNo(const std::string& text) override;
+  Answer AskYesNoCancel(const std::string& text) override;
+
+ private:
+  QWidget* parent_;
+};
+
+}  // namespace brevora

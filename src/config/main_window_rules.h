@@ -1,0 +1,35 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevora {
+
+// Rules of the main window's controls, free of any widget.
+
+// The index of the first item that begins with `text`, ignoring the letter
+// case of A to Z; -1 when none does or the text is empty. The format and voice
+// boxes and the channel list select by it when a value is put into them.
+int FindFirstBeginningWith(const std::vector<std::string>& items, std::string_view text);
+
+// "Up": the item at `selected` moves one place up (the first stays first).
+// Returns the index to select afterwards; -1 (nothing changed) when no valid
+// item was selected.
+int MoveChannelUp(std::vector<std::string>& channels, int selected);
+
+// "Down": the item at `selected` moves one place down (the last stays last).
+int MoveChannelDown(std::vector<std::string>& channels, int selected);
+
+// AddChannel: appends `name` unless an item equal to it, ignoring case, is
+// there already. Returns whether it was appended.
+bool AddChannelName(std::vector<std::string>& channels, const std::string& name);
+
+// A folder as the folder picker hands it on: no trailing "/" except for "/".
+std::string FolderFromPicker(std::string path);
+
+// The same date with the time of day set to hour:minute:second (local time).
+std::time_t WithTimeOfDay(std::time_t date, int hour, int minute, int second);
+
+}  // namespace brevora

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/brevora_dlg.h"
+#include "config/file_dialogs.h"
+#include "config/user_prompt.h"
+#include "pipeline/speech_engine.h"
+
+namespace brevora::testing {
+
+// Records the texts shown and gives the answers queued; a question without a
+// queued answer is recorded in `unexpected` and answered No.
+class GuiPrompt : public UserPrompt {
+ public:
+  void Notify(const std::string& text) override { shown.push_back(text); }
+  Answer AskYesNo(const std::string& text) override { return Next(text, false); }
+  Answer AskYesNoCancel(const std::string& text) override { return Next(text, true); }
+
+  std::vector<std::string> shown;
+  std::deque<Answer> answers;
+  std::vector<std::string> unexpected;
+  std::vector<bool> cancelOffered;  // per question: whether Cancel was a button
+
+ private:
+  Answer Next(const std::string& text, bool withCancel) {
+    shown.push_back(text);
+    cancelOffered.push_back(withCancel);
+    if (answers.empty()) {
+      unexpected.push_back(text);
+      return Answer::No;
+    }
+    const Answer answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+};
+
+// File dialogs that return the paths queued (nothing: cancelled) and record
+// what they were opened with.
+class ScriptedFileDialogs : public FileDialogs {
+ public:
+  std::optional<std::string> OpenFileName(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return Next();
+  }
+  std::optional<std::string> SaveFileName(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return Next();
+  }
+  std::optional<std::string> FolderName(const std::string& title,
+                                        const std::string& startFolder) override {
+    requests.push_back({title, startFolder, {}, {}, {}});
+    return Next();
+  }
+
+  std::deque<std::optional<std::string>> paths;
+  std::vector<FileDialogRequest> requests;
+
+ private:
+  std::optional<std::string> Next() {
+    if (paths.empty()) return std::nullopt;
+    auto path = paths.front();
+    paths.pop_front();
+    return path;
+  }
+};
+
+// A speech engine that lists the voices it is given and speaks silence.
+class ListedVoicesEngine : public SpeechEngine {
+ public:
+  explicit ListedVoicesEngine(std::vector<VoiceInfo> voices) : voices_(std::move(voices)) {}
+  std::vector<VoiceInfo> Voices() override { return voices_; }
+  int SampleRate() const override { return 16000; }
+  bool SelectVoice(const std::string&) override { return true; }
+  bool Speak(std::string_view markup, SampleSink& sink) override {
+    const std::vector<int16_t> silence(markup.size() * 10, 0);
+    return sink.Samples(silence.data(), silence.size());
+  }
+
+ private:
+  std::vector<VoiceInfo> voices_;
+};
+
+// A main window over a program folder, with scripted prompts and dialogs and
+// a speech engine listing `voices` (none at all: no engine, text-only mode).
+struct WindowHarness {
+  GuiPrompt prompt;
+  ScriptedFileDialogs dialogs;
+  std::unique_ptr<CBrevoraDlg> window;
+
+  void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices) {
+    MainWindowServices services;
+    services.programFolder = programFolder;
+    services.prompt = &prompt;
+    services.fileDialogs = &dialogs;
+    services.createSpeechVoice = [voices]() -> std::unique_ptr<SpeechEngine> {
+      if (!voices) return nullptr;
+      return std::make_unique<ListedVoicesEngine>(*voices);
+    };
+    window = std::make_unique<CBrevoraDlg>(std::move(services));
+  }
+};
+
+}  // namespace brevora::testing

@@ -1,0 +1,283 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimeEdit>
+
+#include "config/configuration.h"
+#include "fakes/temp_folder.h"
+#include "gui/gui_fakes.h"
+
+using namespace brevora;
+using brevora::testing::TempFolder;
+using brevora::testing::WindowHarness;
+
+namespace {
+
+const char kNoFile[] = "Config file doesnot exist! The default parameters will be used!";
+const char kTextOnly[] =
+    "Text-to-speech software has not been installed!\nCurrently, only text format is available!";
+const char kQuestion[] = "Do you want to save changes into Brevora.cfg file?";
+
+const std::vector<VoiceInfo> kVoices{{"Zulu", "zu"}, {"Afrikaans", "af"}, {"English", "en"}};
+
+std::string WriterFile(const std::string& format, const std::string& voice,
+                       const std::string& channels = "World,Sports,Weather") {
+  return "WorkingFolder=/w\r\nExecutingFolder=/e\r\nStartDownloading=Mon\r\n"
+         "StartTimes=07:00:00,17:00:00\r\nChannels=" + channels + "\r\nFormat=" + format +
+         "\r\nVoice=" + voice + "\r\nAdvanced=False\r\n";
+}
+
+std::vector<std::string> Texts(const QListWidget& list) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < list.count(); ++i) texts.push_back(list.item(i)->text().toStdString());
+  return texts;
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // First start: the message, the default file, a backup equal to it, and the
+  // voice box sorted; the default file's empty voice selects the first item.
+  void startsWithoutConfiguration() {
+    TempFolder folder;
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    QCOMPARE(h.prompt.shown, std::vector<std::string>{kNoFile});
+    QCOMPARE(folder.Read("Brevora.cfg"), DefaultConfigurationText(folder.path()));
+    QCOMPARE(folder.Read("Brevora.bak"), folder.Read("Brevora.cfg"));
+    const MainWindowControls& c = h.window->Controls();
+    QCOMPARE(c.voiceCombo->itemText(0), QStringLiteral("Afrikaans"));
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("Afrikaans"));
+    QCOMPARE(c.voiceCombo->currentData().toString(), QStringLiteral("af"));
+    QCOMPARE(c.workingFolderEdit->text().toStdString(), folder.path());
+    QVERIFY(c.dayChecks[0]->isChecked() && !c.dayChecks[1]->isChecked());
+    QCOMPARE(c.firstStartTimeEdit->time(), QTime(7, 0));
+    QCOMPARE(c.secondStartTimeEdit->time(), QTime(17, 0));
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("text"));
+    QVERIFY(c.formatCombo->isEnabled() && c.voiceCombo->isEnabled());
+  }
+
+  // No engine: text-only mode with its message after the configuration's;
+  // the box shows "text" over the file's "mp3" and the next write stores it.
+  void textOnlyMode() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("mp3", ""));
+    WindowHarness h;
+    h.Create(folder.path(), std::nullopt);
+    QVERIFY(h.window->OnInitDialog());
+    QCOMPARE(h.prompt.shown, std::vector<std::string>{kTextOnly});
+    const MainWindowControls& c = h.window->Controls();
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("text"));
+    QVERIFY(!c.formatCombo->isEnabled() && !c.voiceCombo->isEnabled());
+    h.prompt.answers = {Answer::Yes};
+    QTest::mouseClick(c.exitButton, Qt::LeftButton);
+    QVERIFY(h.window->Ended());
+    QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("text", ""));
+  }
+
+  // An engine without voices still counts as speech: no message.
+  void engineWithoutVoices() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("wav", ""));
+    WindowHarness h;
+    h.Create(folder.path(), std::vector<VoiceInfo>{});
+    QVERIFY(h.window->OnInitDialog());
+    QVERIFY(h.prompt.shown.empty());
+    QVERIFY(h.window->Controls().formatCombo->isEnabled());
+  }
+
+  // The channel list's buttons and AddChannel, with their edge cases.
+  void channelList() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", "", "News Weekly,Sports,Weather"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    const MainWindowControls& c = h.window->Controls();
+    using Names = std::vector<std::string>;
+    QTest::mouseClick(c.upButton, Qt::LeftButton);  // nothing selected
+    QCOMPARE(Texts(*c.channelList), (Names{"News Weekly", "Sports", "Weather"}));
+    c.channelList->setCurrentRow(0);
+    QTest::mouseClick(c.upButton, Qt::LeftButton);
+    QCOMPARE(c.channelList->currentRow(), 0);
+    QVERIFY(c.channelList->currentItem()->isSelected());
+    QTest::mouseClick(c.downButton, Qt::LeftButton);
+    QTest::mouseClick(c.downButton, Qt::LeftButton);
+    QTest::mouseClick(c.downButton, Qt::LeftButton);  // last stays last
+    QCOMPARE(Texts(*c.channelList), (Names{"Sports", "Weather", "News Weekly"}));
+    QCOMPARE(c.channelList->currentRow(), 2);
+    QVERIFY(c.channelList->currentItem()->isSelected());
+    QTest::mouseClick(c.removeButton, Qt::LeftButton);
+    QCOMPARE(Texts(*c.channelList), (Names{"Sports", "Weather"}));
+    QVERIFY(c.channelList->selectedItems().isEmpty());
+    h.window->AddChannel("News Weekly");
+    h.window->AddChannel("News");
+    h.window->AddChannel("news weekly");
+    h.window->AddChannel("SPORTS");
+    QCOMPARE(Texts(*c.channelList), (Names{"Sports", "Weather", "News Weekly", "News"}));
+    h.window->RemoveChannel("News Weekly");
+    QCOMPARE(Texts(*c.channelList), (Names{"Sports", "Weather", "News"}));
+    // The list is written in its order; no file is written before that.
+    QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("text", "", "News Weekly,Sports,Weather"));
+  }
+
+  // "Exit" answered Cancel keeps the window, with the file already written;
+  // No then restores the backup and ends the window.
+  void exitAnsweredCancelThenNo() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", "English"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    const std::string original = folder.Read("Brevora.cfg");
+    h.window->Controls().dayChecks[4]->setChecked(true);
+    h.prompt.answers = {Answer::Cancel};
+    QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
+    QVERIFY(!h.window->Ended());
+    QVERIFY(h.prompt.cancelOffered.back());
+    QVERIFY(folder.Read("Brevora.cfg").find("StartDownloading=Mon,Fri\r\n") != std::string::npos);
+    h.prompt.answers = {Answer::No};
+    QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
+    QVERIFY(h.window->Ended());
+    QCOMPARE(folder.Read("Brevora.cfg"), original);
+    QVERIFY(h.prompt.unexpected.empty());
+  }
+
+  // Closing (and Escape, which closes) asks with Yes and No only.
+  void closeAndEscapeAskYesNo() {
+    for (bool escape : {false, true}) {
+      TempFolder folder;
+      folder.Write("Brevora.cfg", WriterFile("text", "English"));
+      WindowHarness h;
+      h.Create(folder.path(), kVoices);
+      QVERIFY(h.window->OnInitDialog());
+      h.window->Controls().workingFolderEdit->setText(QStringLiteral("/srv/news"));
+      h.prompt.answers = {Answer::Yes};
+      if (escape) {
+        h.window->show();
+        QTest::keyClick(h.window.get(), Qt::Key_Escape);
+      } else {
+        h.window->close();
+      }
+      QVERIFY(h.window->Ended());
+      QCOMPARE(h.prompt.shown, std::vector<std::string>{kQuestion});
+      QVERIFY(!h.prompt.cancelOffered.back());
+      QVERIFY(folder.Read("Brevora.cfg").find("WorkingFolder=/srv/news\r\n") != std::string::npos);
+    }
+  }
+
+  // "Load Config..." and "Save Config...": the dialogs' settings, a file that
+  // cannot be opened, and what each writes.
+  void loadAndSaveConfiguration() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", "English"));
+    const std::string other = folder.Write("other.cfg", WriterFile("wav", "Zulu", "A,B"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    const MainWindowControls& c = h.window->Controls();
+
+    h.dialogs.paths = {folder.path()};  // a folder cannot be read
+    QTest::mouseClick(c.loadConfigButton, Qt::LeftButton);
+    QCOMPARE(h.prompt.shown, std::vector<std::string>{"The file could not be accessed!"});
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("text"));
+    const FileDialogRequest& request = h.dialogs.requests.back();
+    QCOMPARE(request.proposedName, std::string("Brevora"));
+    QCOMPARE(request.defaultSuffix, std::string("cfg"));
+    QCOMPARE(request.filters,
+             (std::vector<std::string>{"Config Files (*.cfg)", "All Files (*)"}));
+
+    h.dialogs.paths = {other};
+    QTest::mouseClick(c.loadConfigButton, Qt::LeftButton);
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("wav"));
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("Zulu"));
+    QCOMPARE(Texts(*c.channelList), (std::vector<std::string>{"A", "B"}));
+    QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("text", "English"));  // nothing written
+
+    h.dialogs.paths = {std::nullopt};  // cancelled
+    QTest::mouseClick(c.saveConfigButton, Qt::LeftButton);
+    QVERIFY(!folder.Exists("saved.cfg"));
+    h.dialogs.paths = {folder.path() + "saved.cfg"};
+    QTest::mouseClick(c.saveConfigButton, Qt::LeftButton);
+    QCOMPARE(folder.Read("saved.cfg"), WriterFile("wav", "Zulu", "A,B"));
+    QCOMPARE(folder.Read("Brevora.bak"), folder.Read("Brevora.cfg"));
+    h.dialogs.paths = {folder.path()};  // a folder cannot be written
+    QTest::mouseClick(c.saveConfigButton, Qt::LeftButton);
+    QCOMPARE(h.prompt.shown.size(), size_t{2});
+    QVERIFY(!h.window->Ended());
+  }
+
+  // The combo boxes: towards the box the first item that begins with the
+  // value, else the value itself in the edit field; from the box its text.
+  void comboBoxDataExchange() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("TE", "English"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    const MainWindowControls& c = h.window->Controls();
+    QCOMPARE(h.window->Record().outputFormat, std::string("TE"));
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("text"));
+    h.window->Record().outputFormat = "ogg";
+    h.window->Record().voiceName = "eng";
+    h.window->PutControlValues();
+    QCOMPARE(c.formatCombo->currentText(), QStringLiteral("ogg"));
+    QCOMPARE(c.formatCombo->currentIndex(), -1);
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("English"));
+    h.window->TakeControlValues();
+    QCOMPARE(h.window->Record().outputFormat, std::string("ogg"));
+    QCOMPARE(h.window->Record().voiceName, std::string("English"));
+  }
+
+  // "Browse...": the folder dialog's title and start, the chosen folder
+  // without its trailing "/", and a cancel that changes nothing.
+  void browseFolders() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", "English"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    const MainWindowControls& c = h.window->Controls();
+    h.dialogs.paths = {"/srv/news/", std::nullopt};
+    c.executingFolderEdit->setText(QStringLiteral("/typed"));
+    QTest::mouseClick(c.workingBrowseButton, Qt::LeftButton);
+    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the working folder:"));
+    QCOMPARE(h.dialogs.requests.back().folder, folder.path());
+    QCOMPARE(c.workingFolderEdit->text(), QStringLiteral("/srv/news"));
+    QCOMPARE(c.executingFolderEdit->text(), QStringLiteral("/e"));  // members to all controls
+    QTest::mouseClick(c.executingBrowseButton, Qt::LeftButton);
+    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the executing folder:"));
+    QCOMPARE(c.executingFolderEdit->text(), QStringLiteral("/e"));
+  }
+
+  // Help without its pages shows a page saying so.
+  void helpWithoutPages() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", "English"));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    QTest::mouseClick(h.window->Controls().helpButton, Qt::LeftButton);
+    auto* browser = h.window->findChild<QTextBrowser*>(QStringLiteral("helpBrowser"));
+    QVERIFY(browser != nullptr);
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("not found")));
+    QVERIFY(h.prompt.shown.empty());
+  }
+};
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  TestMainWindow test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_main_window.moc"
