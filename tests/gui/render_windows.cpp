@@ -19,7 +19,6 @@
 namespace {
 
 bool Save(QWidget& widget, const QString& folder, const char* name) {
-  widget.adjustSize();
   const QString path = folder + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
   const bool saved = widget.grab().save(path);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
@@ -40,6 +39,7 @@ int main(int argc, char** argv) {
 
   brevora::testing::TempFolder folder;
   std::filesystem::copy(BREVORA_SOURCE_DIR "/res/help", folder.path() + "help");
+  std::filesystem::copy(BREVORA_SOURCE_DIR "/res/icons", folder.path() + "icons");
   folder.Write("Brevora.cfg",
                "WorkingFolder=/home/user/Brevora/work\r\nExecutingFolder=/var/www/news\r\n"
                "StartDownloading=Mon,Wed,Fri\r\nStartTimes=07:00:00,17:30:00\r\n"
@@ -52,9 +52,11 @@ int main(int argc, char** argv) {
                                     {"German", "de"}});
   harness.window->OnInitDialog();
   harness.window->Controls().channelList->setCurrentRow(1);
+  harness.window->adjustSize();
   bool ok = Save(*harness.window, out, "main_window");
 
   brevora::CAboutDlg about;
+  about.adjustSize();
   ok = Save(about, out, "about_box") && ok;
 
   brevora::HelpWindow help(folder.path());
