@@ -1,7 +1,6 @@
-#include "config/main_window_rules.h"
-
 #include <gtest/gtest.h>
 
+#include "config/main_window_rules.h"
 #include "pipeline/voice_list.h"
 
 namespace brevora {

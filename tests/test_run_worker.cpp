@@ -1,5 +1,3 @@
-#include "pipeline/run_worker.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,13 +7,15 @@
 #include <functional>
 #include <thread>
 
+#include "fakes/audio.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "fakes/audio.h"
 #include "pipeline/audio_converter.h"
 #include "pipeline/command_line.h"
 #include "pipeline/espeak_engine.h"
 #include "pipeline/run_log.h"
+#include "pipeline/run_progress.h"
+#include "pipeline/run_worker.h"
 #include "platform/cancel_event.h"
 
 namespace brevora {
@@ -102,6 +102,7 @@ class FakeRun : public RunParameters {
   CancelEvent& TheCancelEvent() override { return cancelEvent; }
   RunLog& Log() override { return activeLog ? *activeLog : log; }
   void RunFinished() override { ++finished; }
+  RunProgress& Progress() override { return progress ? *progress : RunParameters::Progress(); }
 
   // What the window's cancel does.
   void Cancel() {
@@ -134,6 +135,7 @@ class FakeRun : public RunParameters {
   Converter* activeConverter = nullptr;
   RunLog* activeLog = nullptr;
   SpeechEngine* speechVoice = nullptr;
+  RunProgress* progress = nullptr;
 };
 
 using Names = std::vector<std::string>;
@@ -148,9 +150,8 @@ TEST(RunWorker, TextRunPublishesTheResults) {
   EXPECT_EQ(run.root.Read("my \"program\" folder/crawler.args"),
             "-classpath\n" + run.programFolder + "htmlparser.jar:" + run.programFolder +
                 "item.jar:" + run.programFolder + "Brevora.jar:" + run.programFolder +
-                "jCookies.jar:" + run.programFolder + "jakarta-oro-2.0.4.jar:" +
-                run.programFolder + "log4j-1.2.6.jar\norg.tidewire.WebCrawler\n" +
-                run.programFolder + "\n");
+                "jCookies.jar:" + run.programFolder + "jakarta-oro-2.0.4.jar:" + run.programFolder +
+                "log4j-1.2.6.jar\norg.tidewire.WebCrawler\n" + run.programFolder + "\n");
   EXPECT_FALSE(run.Exists("work \"W\" folder/Top/stale.txt"));
   EXPECT_EQ(run.Published("Top"), (Names{"NewsXML.xml", "index.html", "sports", "world"}));
   EXPECT_EQ(run.Published("Top/world"), (Names{"deep", "world.m3u"}));
@@ -244,9 +245,8 @@ TEST(RunWorker, FailingCrawlerIsLoggedAndRunGoesOn) {
   FakeRun run;
   run.CrawlerMode("fail");
   RunWorker(run);
-  const std::string crawler =
-      CrawlerCommand(SyntaxOf(PlatformFamily::Posix, run.programFolder), run.programFolder,
-                     run.root.path() + "java home");
+  const std::string crawler = CrawlerCommand(SyntaxOf(PlatformFamily::Posix, run.programFolder),
+                                             run.programFolder, run.root.path() + "java home");
   const std::string log = run.LogText();
   const auto entry = log.find("The following command failed: " + crawler + " \r\r\n");
   EXPECT_NE(entry, std::string::npos);
@@ -308,6 +308,45 @@ TEST(RunWorker, WholeRunsWithSpeechAndEncoding) {
     // Only the copy of MP3 files finds nothing in a "wav" run.
     EXPECT_EQ(run.LogEntries(), format == "wav" ? 1 : 0) << run.LogText();
   }
+}
+
+// Progress of a whole run: the phases in order, every article counted
+// against the total listed before the pass, and how the run ended.
+TEST(RunWorker, ReportsProgress) {
+  struct Recorder : RunProgress {
+    void PhaseStarted(RunPhase phase) override {
+      events.push_back("phase " + std::to_string(int(phase)));
+    }
+    void FileStarted(int number, int total, const std::string& path) override {
+      events.push_back(std::to_string(number) + " of " + std::to_string(total) + " " +
+                       path.substr(path.rfind('/') + 1));
+    }
+    void ConversionEnded(int converted, int total) override {
+      events.push_back("converted " + std::to_string(converted) + "/" + std::to_string(total));
+    }
+    void RunEnded(const RunSummary& summary) override {
+      events.push_back("ended " + std::to_string(summary.completed) +
+                       std::to_string(summary.cancelled) + std::to_string(summary.failures));
+    }
+    std::vector<std::string> events;
+  } recorder;
+  testing::FakeSpeechEngine engine;
+  FakeRun run;
+  run.outputFormat = "mp3";
+  CAudioConverter converter(run.programFolder + "/Brevora.log");
+  run.activeConverter = &converter;
+  run.activeLog = &converter.Log();
+  run.speechVoice = &engine;
+  run.progress = &recorder;
+  RunWorker(run);
+  ASSERT_EQ(recorder.events.size(), 9u);
+  EXPECT_EQ(std::vector<std::string>(recorder.events.begin(), recorder.events.begin() + 3),
+            (Names{"phase 0", "phase 1", "phase 2"}));
+  for (int i = 3; i < 6; ++i)
+    EXPECT_EQ(recorder.events[i].substr(0, 6), std::to_string(i - 2) + " of 3");
+  EXPECT_EQ(recorder.events[6], "converted 3/3");
+  EXPECT_EQ(recorder.events[7], "phase 3");
+  EXPECT_EQ(recorder.events[8], "ended 100");
 }
 
 }  // namespace

@@ -1,5 +1,3 @@
-#include "pipeline/schedule.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "pipeline/schedule.h"
 
 namespace brevora {
 namespace {
@@ -140,7 +139,10 @@ TEST(Schedule, DaylightSavingDays) {
   autumn.state = {};
   const std::time_t day = Local(2027, 10, 31, 0, 0);
   EXPECT_EQ(autumn.Ticks(day, day + 12 * 3600), (Starts{"Sun 31 02:30:00", "Sun 31 02:30:00"}));
-  if (old) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+  if (old)
+    setenv("TZ", saved.c_str(), 1);
+  else
+    unsetenv("TZ");
   tzset();
 }
 

@@ -88,7 +88,9 @@ CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
   ConnectControls();
 }
 
-CBrevoraDlg::~CBrevoraDlg() { StopRunAndWait(); }
+CBrevoraDlg::~CBrevoraDlg() {
+  StopRunAndWait();
+}
 
 void CBrevoraDlg::ConnectControls() {
   const MainWindowControls& c = controls_;
@@ -163,7 +165,8 @@ void CBrevoraDlg::TakeControlValues() {
   record_.outputFormat = c.formatCombo->currentText().toStdString();
   record_.voiceName = c.voiceCombo->currentText().toStdString();
   const int selected = SelectedChannelRow();
-  selectedChannel_ = selected < 0 ? std::string() : c.channelList->item(selected)->text().toStdString();
+  selectedChannel_ =
+      selected < 0 ? std::string() : c.channelList->item(selected)->text().toStdString();
 }
 
 void CBrevoraDlg::PutControlValues() {
@@ -202,15 +205,21 @@ std::vector<std::string> CBrevoraDlg::FormatEntries() const {
   return ComboItems(*controls_.formatCombo);
 }
 
-void CBrevoraDlg::SelectFormat(int index) { controls_.formatCombo->setCurrentIndex(index); }
+void CBrevoraDlg::SelectFormat(int index) {
+  controls_.formatCombo->setCurrentIndex(index);
+}
 
 std::vector<std::string> CBrevoraDlg::VoiceEntries() const {
   return ComboItems(*controls_.voiceCombo);
 }
 
-void CBrevoraDlg::SelectVoice(int index) { controls_.voiceCombo->setCurrentIndex(index); }
+void CBrevoraDlg::SelectVoice(int index) {
+  controls_.voiceCombo->setCurrentIndex(index);
+}
 
-std::time_t CBrevoraDlg::Now() const { return clock_(); }
+std::time_t CBrevoraDlg::Now() const {
+  return clock_();
+}
 
 // --- Folders and the channel list -------------------------------------------
 
@@ -327,7 +336,9 @@ void CBrevoraDlg::reject() {
   if (!ended_) close();
 }
 
-void CBrevoraDlg::ReleaseSpeech() { speechVoice_.reset(); }
+void CBrevoraDlg::ReleaseSpeech() {
+  speechVoice_.reset();
+}
 
 void CBrevoraDlg::EndWindow() {
   ended_ = true;

@@ -21,13 +21,13 @@ class UserPrompt;
 // give a temporary program folder, scripted prompts and dialogs, a fake
 // speech engine and a clock of their own.
 struct MainWindowServices {
-  std::string programFolder;               // ends with "/"
-  UserPrompt* prompt = nullptr;            // nothing: message boxes
-  FileDialogs* fileDialogs = nullptr;      // nothing: the standard dialogs
+  std::string programFolder;           // ends with "/"
+  UserPrompt* prompt = nullptr;        // nothing: message boxes
+  FileDialogs* fileDialogs = nullptr;  // nothing: the standard dialogs
   // Creates the speech engine; nothing returned means no speech (text-only
   // mode). Not set: the espeak-ng engine.
   std::function<std::unique_ptr<SpeechEngine>()> createSpeechVoice;
-  std::function<std::time_t()> clock;      // not set: the system's clock
+  std::function<std::time_t()> clock;  // not set: the system's clock
 };
 
 // The main window: the configuration in its controls, the channel list, the

@@ -47,10 +47,10 @@ void HelpWindow::ShowContents() {
   if (QFileInfo(index_).isFile()) {
     browser_->setSource(QUrl::fromLocalFile(index_));
   } else {
-    browser_->setHtml(QStringLiteral(
-                          "<h2>Brevora Help</h2><p>The help pages were not found. They belong "
-                          "in the folder <tt>%1</tt>, beside the program.</p>")
-                          .arg(QFileInfo(index_).absolutePath().toHtmlEscaped()));
+    browser_->setHtml(
+        QStringLiteral("<h2>Brevora Help</h2><p>The help pages were not found. They belong "
+                       "in the folder <tt>%1</tt>, beside the program.</p>")
+            .arg(QFileInfo(index_).absolutePath().toHtmlEscaped()));
   }
   show();
   raise();

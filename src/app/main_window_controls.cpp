@@ -73,8 +73,8 @@ QGroupBox* FoldersGroup(MainWindowControls& c, QWidget* parent) {
 }
 
 QGroupBox* DaysGroup(MainWindowControls& c, QWidget* parent) {
-  static const char* const kNames[7] = {"mondayCheck", "tuesdayCheck", "wednesdayCheck",
-                                        "thursdayCheck", "fridayCheck", "saturdayCheck",
+  static const char* const kNames[7] = {"mondayCheck",   "tuesdayCheck", "wednesdayCheck",
+                                        "thursdayCheck", "fridayCheck",  "saturdayCheck",
                                         "sundayCheck"};
   QGroupBox* group = Group("Start Downloading", "startDownloadingGroup", parent);
   auto* row = new QHBoxLayout(group);

@@ -15,7 +15,9 @@ QMessageBox::StandardButton Show(QWidget* parent, const std::string& text,
 
 }  // namespace
 
-void MessageBoxPrompt::Notify(const std::string& text) { Show(parent_, text, QMessageBox::Ok); }
+void MessageBoxPrompt::Notify(const std::string& text) {
+  Show(parent_, text, QMessageBox::Ok);
+}
 
 Answer MessageBoxPrompt::AskYesNo(const std::string& text) {
   return Show(parent_, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes ? Answer::Yes

@@ -26,7 +26,8 @@ std::optional<std::string> RunFileDialog(QWidget* parent, const FileDialogReques
                                                      : QFileDialog::ExistingFile);
   dialog.setNameFilters(Filters(request));
   dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
-  if (!request.proposedName.empty()) dialog.selectFile(QString::fromStdString(request.proposedName));
+  if (!request.proposedName.empty())
+    dialog.selectFile(QString::fromStdString(request.proposedName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst().toStdString();
 }
@@ -58,7 +59,8 @@ std::optional<std::string> StandardFileDialogs::FolderName(const std::string& ti
     grid->addWidget(field, row, 1, 1, grid->columnCount() - 1);
   }
   const auto show = [field](const QString& path) {
-    if (!path.isEmpty()) field->setText(QString::fromStdString(FolderFromPicker(path.toStdString())));
+    if (!path.isEmpty())
+      field->setText(QString::fromStdString(FolderFromPicker(path.toStdString())));
   };
   QObject::connect(&dialog, &QFileDialog::currentChanged, field, show);
   QObject::connect(&dialog, &QFileDialog::directoryEntered, field, show);

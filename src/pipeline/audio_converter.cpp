@@ -82,7 +82,8 @@ bool CAudioConverter::SpeakInto(const std::u16string& text, const std::string& w
   const double sinksBefore = times.resampling.seconds + times.wavWriting.seconds;
   const auto start = std::chrono::steady_clock::now();
   bool spoken = speechVoice->Speak(markup, *sink);
-  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double elapsed =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   times.synthesis.seconds +=
       elapsed - (times.resampling.seconds + times.wavWriting.seconds - sinksBefore);
   if (resampler) spoken = resampler->Finish() && spoken;
@@ -135,7 +136,8 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
   }
   uint32_t chunkSamples = 0, bufferBytes = 0;
   EncoderStream stream = nullptr;
-  if (const uint32_t code = encoder_.beInitStream(encoderConfig, &chunkSamples, &bufferBytes, &stream)) {
+  if (const uint32_t code =
+          encoder_.beInitStream(encoderConfig, &chunkSamples, &bufferBytes, &stream)) {
     log_.LogError(kLogOpenStreamFailed, static_cast<unsigned long>(code));
     return -1;
   }
@@ -165,7 +167,8 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
   std::fread(dataHeader, 1, sizeof dataHeader, wav.get());
   const uint64_t dataBytes = ReadLittleEndian32(dataHeader + 4);
   const uint64_t fullChunks = chunkSamples > 0 ? dataBytes / (2ull * chunkSamples) : 0;
-  const uint32_t lastSamples = static_cast<uint32_t>((dataBytes - fullChunks * 2 * chunkSamples) / 2);
+  const uint32_t lastSamples =
+      static_cast<uint32_t>((dataBytes - fullChunks * 2 * chunkSamples) / 2);
 
   for (uint64_t chunk = 0; chunk <= fullChunks; ++chunk) {
     const uint32_t wanted = chunk < fullChunks ? chunkSamples : lastSamples;
@@ -201,12 +204,41 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
   return 0;
 }
 
-int CAudioConverter::ConvertFolder(const std::string& folder, const std::string& pattern) {
-  int count = 0;
+CAudioConverter::TextFolder CAudioConverter::ListTextFolder(const std::string& folder,
+                                                            const std::string& pattern) {
+  TextFolder listed{folder, {}, {}};
   for (const std::string& name : ListFolder(folder)) {
-    if (name == "." || name == ".." || fnmatch(pattern.c_str(), name.c_str(), 0) != 0) continue;
+    if (name == "." || name == "..") continue;
     const std::string path = JoinPath(folder, name);
-    if (IsFolder(path)) continue;
+    if (IsFolder(path)) {
+      listed.folders.push_back(ListTextFolder(path, pattern));
+    } else if (fnmatch(pattern.c_str(), name.c_str(), 0) == 0) {
+      listed.files.push_back(path);
+    }
+  }
+  return listed;
+}
+
+int CAudioConverter::CountFiles(const TextFolder& folder) {
+  int count = static_cast<int>(folder.files.size());
+  for (const TextFolder& sub : folder.folders) count += CountFiles(sub);
+  return count;
+}
+
+int CAudioConverter::ConvertFolder(const std::string& folder, const std::string& pattern) {
+  // One listing of the whole tree, so the pass knows how many files it has.
+  const TextFolder tree = ListTextFolder(folder, pattern);
+  filesTotal_ = CountFiles(tree);
+  filesStarted_ = 0;
+  const int count = ConvertListed(tree);
+  progress().ConversionEnded(count, filesTotal_);
+  return count;
+}
+
+int CAudioConverter::ConvertListed(const TextFolder& folder) {
+  int count = 0;
+  for (const std::string& path : folder.files) {
+    progress().FileStarted(++filesStarted_, filesTotal_, path);
     SpeakFile(path);
     if (abortRequested) return count;
     if (!EqualsIgnoringCase(outputFormat, "wav")) {
@@ -220,11 +252,8 @@ int CAudioConverter::ConvertFolder(const std::string& folder, const std::string&
     if (abortRequested) return count;
     ++count;
   }
-  for (const std::string& name : ListFolder(folder)) {
-    if (name == "." || name == "..") continue;
-    const std::string path = JoinPath(folder, name);
-    if (!IsFolder(path)) continue;
-    count += ConvertFolder(path, pattern);
+  for (const TextFolder& sub : folder.folders) {
+    count += ConvertListed(sub);
     if (abortRequested) break;
   }
   return count;

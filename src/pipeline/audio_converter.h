@@ -8,6 +8,7 @@
 #include "pipeline/audio_sinks.h"
 #include "pipeline/mp3_encoder.h"
 #include "pipeline/run_log.h"
+#include "pipeline/run_progress.h"
 #include "pipeline/run_worker.h"
 
 namespace brevora {
@@ -31,6 +32,7 @@ class CAudioConverter : public Converter {
   // Converter: the run's format, and the pass over workingFolder/Top with the
   // voice and token. Returns 0 when a file was converted, 1 (logged) when none.
   void SetOutputFormat(const std::string& format) override { outputFormat = format; }
+  void SetProgress(RunProgress* progress) override { progress_ = progress; }
   int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
                  const std::string& workingFolder) override;
 
@@ -50,7 +52,9 @@ class CAudioConverter : public Converter {
   RunLog& Log() { return log_; }
 
   // Replaces the encoder's entry points (tests make them fail on purpose).
-  void SetEntryPointsForTesting(EncoderEntryPoints entryPoints) { encoder_ = std::move(entryPoints); }
+  void SetEntryPointsForTesting(EncoderEntryPoints entryPoints) {
+    encoder_ = std::move(entryPoints);
+  }
   // The configuration EncodeFile opens its streams with.
   EncoderConfig encoderConfig = BrevoraEncoderConfig();
 
@@ -66,6 +70,21 @@ class CAudioConverter : public Converter {
   } times;
 
  private:
+  // A folder's text files and sub-folders, as listed once before the pass.
+  struct TextFolder {
+    std::string path;
+    std::vector<std::string> files;
+    std::vector<TextFolder> folders;
+  };
+  static TextFolder ListTextFolder(const std::string& folder, const std::string& pattern);
+  static int CountFiles(const TextFolder& folder);
+  int ConvertListed(const TextFolder& folder);
+  RunProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
+
+  RunProgress* progress_ = nullptr;
+  RunProgress noProgress_;
+  int filesTotal_ = 0;
+  int filesStarted_ = 0;
   bool SpeakInto(const std::u16string& text, const std::string& wavName);
 
   RunLog log_;

@@ -41,18 +41,19 @@ bool WavWriter::Samples(const int16_t* samples, size_t count) {
 
 bool WavWriter::Finish() {
   if (file_ == nullptr) return false;
-  const uint32_t data = dataBytes_ > UINT32_MAX - 36 ? UINT32_MAX - 36 : static_cast<uint32_t>(dataBytes_);
+  const uint32_t data =
+      dataBytes_ > UINT32_MAX - 36 ? UINT32_MAX - 36 : static_cast<uint32_t>(dataBytes_);
   unsigned char header[kHeaderBytes];
   std::memcpy(header, "RIFF", 4);
   PutLittleEndian(header + 4, 36 + data, 4);
   std::memcpy(header + 8, "WAVEfmt ", 8);
-  PutLittleEndian(header + 16, 16, 4);                 // format chunk size
-  PutLittleEndian(header + 20, 1, 2);                  // PCM
-  PutLittleEndian(header + 22, 1, 2);                  // mono
+  PutLittleEndian(header + 16, 16, 4);  // format chunk size
+  PutLittleEndian(header + 20, 1, 2);   // PCM
+  PutLittleEndian(header + 22, 1, 2);   // mono
   PutLittleEndian(header + 24, sampleRate_, 4);
-  PutLittleEndian(header + 28, sampleRate_ * 2, 4);    // bytes per second
-  PutLittleEndian(header + 32, 2, 2);                  // block alignment
-  PutLittleEndian(header + 34, 16, 2);                 // bits per sample
+  PutLittleEndian(header + 28, sampleRate_ * 2, 4);  // bytes per second
+  PutLittleEndian(header + 32, 2, 2);                // block alignment
+  PutLittleEndian(header + 34, 16, 2);               // bits per sample
   std::memcpy(header + 36, "data", 4);
   PutLittleEndian(header + 40, data, 4);
   bool ok = !failed_ && std::fseek(file_, 0, SEEK_SET) == 0 &&
@@ -98,8 +99,8 @@ bool ResamplingSink::Drain(const int16_t* samples, size_t count) {
     {
       std::optional<StageClock::Scope> timing;
       if (clock_ != nullptr) timing.emplace(*clock_);
-      if (soxr_process(state_->soxr, samples, count, &used, output_.data(), output_.size(), &made) !=
-          nullptr) {
+      if (soxr_process(state_->soxr, samples, count, &used, output_.data(), output_.size(),
+                       &made) != nullptr) {
         return false;
       }
     }

@@ -15,7 +15,10 @@ class StageClock {
   class Scope {
    public:
     explicit Scope(StageClock& clock) : clock_(clock), start_(std::chrono::steady_clock::now()) {}
-    ~Scope() { clock_.seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count(); }
+    ~Scope() {
+      clock_.seconds +=
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
 
    private:
     StageClock& clock_;

@@ -2,7 +2,9 @@
 
 namespace brevora {
 
-PlatformFamily CurrentPlatformFamily() { return PlatformFamily::Posix; }
+PlatformFamily CurrentPlatformFamily() {
+  return PlatformFamily::Posix;
+}
 
 CommandSyntax SyntaxOf(PlatformFamily family, const std::string& programFolder) {
   switch (family) {
@@ -88,8 +90,8 @@ std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& progr
   std::string runtime = "java";
   if (javaHome) runtime = *javaHome + syntax.separator + "bin" + syntax.separator + "java";
   std::string command = QuoteArgument(runtime) + " -classpath ";
-  const char* jars[] = {"htmlparser.jar", "item.jar",          "Brevora.jar",
-                        "jCookies.jar",   "jakarta-oro-2.0.4.jar", "log4j-1.2.6.jar"};
+  const char* jars[] = {"htmlparser.jar",        "item.jar",       "Brevora.jar", "jCookies.jar",
+                        "jakarta-oro-2.0.4.jar", "log4j-1.2.6.jar"};
   for (size_t i = 0; i < std::size(jars); ++i) {
     if (i > 0) command += syntax.classPathSeparator;
     command += QuoteArgument(programFolder + jars[i]);
@@ -114,8 +116,7 @@ std::vector<std::string> IconCommands(const CommandSyntax& syntax,
                                       const std::string& executingFolder,
                                       const std::string& programFolder) {
   const std::string icons = QuoteArgument(Join(syntax, executingFolder, "icons"));
-  const std::string source =
-      programFolder + syntax.separator + "icons" + syntax.separator + "*.*";
+  const std::string source = programFolder + syntax.separator + "icons" + syntax.separator + "*.*";
   return {syntax.removal + icons, syntax.interpreter + "mkdir " + icons,
           syntax.interpreter + "xcopy /S /Y " + QuoteArgument(source) + " " + icons};
 }

@@ -19,7 +19,8 @@ struct SynthesisState {
 int DeliverSamples(short* samples, int count, espeak_EVENT* events) {
   auto* state = static_cast<SynthesisState*>(events != nullptr ? events->user_data : nullptr);
   if (state == nullptr || samples == nullptr || count <= 0) return 0;
-  if (!state->sink->Samples(reinterpret_cast<const int16_t*>(samples), static_cast<size_t>(count))) {
+  if (!state->sink->Samples(reinterpret_cast<const int16_t*>(samples),
+                            static_cast<size_t>(count))) {
     state->stopped = true;
     return 1;
   }
@@ -32,17 +33,16 @@ std::unique_ptr<EspeakEngine> EspeakEngine::Create() {
   if (engineExists.exchange(true)) return nullptr;
   // Without espeakINITIALIZE_DONT_EXIT the library ends the process when its
   // data is missing.
-  const int rate = espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr,
-                                     espeakINITIALIZE_DONT_EXIT);
+  const int rate =
+      espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
   if (rate <= 0) {
     engineExists = false;
     return nullptr;
   }
   espeak_SetSynthCallback(DeliverSamples);
   const espeak_VOICE* current = espeak_GetCurrentVoice();
-  std::string defaultVoice = current != nullptr && current->identifier != nullptr
-                                 ? current->identifier
-                                 : "en";
+  std::string defaultVoice =
+      current != nullptr && current->identifier != nullptr ? current->identifier : "en";
   return std::unique_ptr<EspeakEngine>(new EspeakEngine(rate, defaultVoice));
 }
 
@@ -73,9 +73,8 @@ bool EspeakEngine::SelectVoice(const std::string& token) {
 bool EspeakEngine::Speak(std::string_view markup, SampleSink& sink) {
   const std::string text(markup);
   SynthesisState state{&sink, false};
-  const espeak_ERROR result =
-      espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
-                   espeakCHARS_UTF8 | espeakSSML, nullptr, &state);
+  const espeak_ERROR result = espeak_Synth(text.c_str(), text.size() + 1, 0, POS_CHARACTER, 0,
+                                           espeakCHARS_UTF8 | espeakSSML, nullptr, &state);
   return result == EE_OK && !state.stopped;
 }
 

@@ -69,7 +69,9 @@ void Find(const DynamicLibrary& library, const char* name, Function& function) {
 constexpr uint32_t kEncoderError = 2;
 constexpr uint32_t kFramesPerChunk = 16;  // the Blade interface's "not supported / failed"
 
-uint32_t WorstCaseBytes(uint32_t samples) { return samples + samples / 4 + 7200; }
+uint32_t WorstCaseBytes(uint32_t samples) {
+  return samples + samples / 4 + 7200;
+}
 
 }  // namespace
 
@@ -149,9 +151,9 @@ EncoderEntryPoints LameEncoder::EntryPoints() {
   if (f->encodeBuffer) {
     entry.beEncodeChunk = [f](EncoderStream stream, uint32_t count, const int16_t* samples,
                               unsigned char* out, uint32_t* outBytes) -> uint32_t {
-      const int made = f->encodeBuffer(static_cast<lame_global_flags*>(stream), samples, samples,
-                                       static_cast<int>(count), out,
-                                       static_cast<int>(WorstCaseBytes(count)));
+      const int made =
+          f->encodeBuffer(static_cast<lame_global_flags*>(stream), samples, samples,
+                          static_cast<int>(count), out, static_cast<int>(WorstCaseBytes(count)));
       if (made < 0) return static_cast<uint32_t>(-made);
       *outBytes = static_cast<uint32_t>(made);
       return 0;

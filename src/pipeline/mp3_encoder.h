@@ -81,7 +81,9 @@ class LameEncoder {
   static std::unique_ptr<LameEncoder> Load(const std::vector<std::string>& names);
   // The names the program tries: the system's search, then beside the
   // current folder's parent.
-  static std::vector<std::string> DefaultNames() { return {"libmp3lame.so.0", "../libmp3lame.so.0"}; }
+  static std::vector<std::string> DefaultNames() {
+    return {"libmp3lame.so.0", "../libmp3lame.so.0"};
+  }
 
   ~LameEncoder();
   EncoderEntryPoints EntryPoints();

@@ -9,8 +9,8 @@ std::string FormatLogTimeStamp(std::time_t time) {
   localtime_r(&time, &moment);
   char text[32];
   std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d %s", moment.tm_mon + 1,
-                moment.tm_mday, moment.tm_year % 100, moment.tm_hour, moment.tm_min,
-                moment.tm_sec, moment.tm_hour < 12 ? "AM" : "PM");
+                moment.tm_mday, moment.tm_year % 100, moment.tm_hour, moment.tm_min, moment.tm_sec,
+                moment.tm_hour < 12 ? "AM" : "PM");
   return text;
 }
 
@@ -42,6 +42,7 @@ void RunLog::WriteFormatted(const char* format, ...) {
     if (c == '\n') entry += '\r';
     entry += c;
   }
+  ++entries_;
   std::lock_guard lock(mutex_);
   if (file_ == nullptr) return;
   std::fwrite(entry.data(), 1, entry.size(), file_);

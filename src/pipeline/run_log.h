@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <functional>
@@ -18,7 +19,8 @@ inline constexpr char kLogSpeakError[] = "[%s] ERROR - Speak error: %s\r\n";
 inline constexpr char kLogNoLameInterfaces[] = "[%s] ERROR - Unable to get LAME interfaces.\r\n";
 inline constexpr char kLogOpenWavFailed[] = "[%s] ERROR - Error opening %s \r\n";
 inline constexpr char kLogCreateFileFailed[] = "[%s] ERROR - Error creating file %s \r\n";
-inline constexpr char kLogOpenStreamFailed[] = "[%s] ERROR - Error opening encoding stream (%lu)\r\n";
+inline constexpr char kLogOpenStreamFailed[] =
+    "[%s] ERROR - Error opening encoding stream (%lu)\r\n";
 inline constexpr char kLogOutOfMemory[] = "[%s] ERROR - Out of memory\r\n";
 inline constexpr char kLogEncodeChunkFailed[] = "[%s] ERROR - beEncodeChunk() failed (%lu)\r\n";
 inline constexpr char kLogWriteError[] = "[%s] ERROR - Output file write error\r\n";
@@ -59,6 +61,9 @@ class RunLog {
 
   void Flush();
 
+  // How many entries were written since the log was opened.
+  int EntryCount() const { return entries_.load(); }
+
   // Tests fix the time of the entries.
   void SetClockForTesting(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
@@ -68,6 +73,7 @@ class RunLog {
 
   std::FILE* file_ = nullptr;
   std::mutex mutex_;
+  std::atomic<int> entries_{0};
   std::function<std::time_t()> clock_;
 };
 

@@ -7,6 +7,7 @@
 #include "pipeline/command_line.h"
 #include "pipeline/command_runner.h"
 #include "pipeline/run_log.h"
+#include "pipeline/run_progress.h"
 
 namespace brevora {
 
@@ -36,30 +37,49 @@ bool RunAll(RunParameters& run, const std::vector<std::string>& commands) {
   return true;
 }
 
-// Steps 1 to 7; returns when the run ends, early or complete.
-void RunSteps(RunParameters& run) {
-  if (!FoldersAreSet(run)) return;
+// Steps 1 to 7; returns true when every step ran, false when the run ended early.
+bool RunSteps(RunParameters& run) {
+  if (!FoldersAreSet(run)) return false;
+  RunProgress& progress = run.Progress();
   const CommandSyntax syntax = SyntaxOf(CurrentPlatformFamily(), run.ProgramFolder());
-  if (!RunAll(run, {ClearWorkCommand(syntax, run.WorkingFolder())})) return;
-  if (!RunAll(run, {CrawlerCommand(syntax, run.ProgramFolder(), JavaHome())})) return;
+  progress.PhaseStarted(RunPhase::Clearing);
+  if (!RunAll(run, {ClearWorkCommand(syntax, run.WorkingFolder())})) return false;
+  progress.PhaseStarted(RunPhase::Crawling);
+  if (!RunAll(run, {CrawlerCommand(syntax, run.ProgramFolder(), JavaHome())})) return false;
 
   const std::string format = run.OutputFormat();
   if (!EqualsIgnoringCase(format, "text")) {
+    progress.PhaseStarted(RunPhase::Converting);
     Converter& converter = run.TheConverter();
     converter.SetOutputFormat(format);
+    converter.SetProgress(&progress);
     const int result =
         converter.ConvertAll(run.SpeechVoice(), run.SelectedVoiceToken(), run.WorkingFolder());
-    if (run.CancelRequested() || result == 1) return;
+    converter.SetProgress(nullptr);
+    if (run.CancelRequested() || result == 1) return false;
   }
 
-  if (!RunAll(run, PublishCommands(syntax, run.WorkingFolder(), run.ExecutingFolder()))) return;
-  RunAll(run, IconCommands(syntax, run.ExecutingFolder(), run.ProgramFolder()));
+  progress.PhaseStarted(RunPhase::Publishing);
+  if (!RunAll(run, PublishCommands(syntax, run.WorkingFolder(), run.ExecutingFolder()))) {
+    return false;
+  }
+  return RunAll(run, IconCommands(syntax, run.ExecutingFolder(), run.ProgramFolder()));
 }
 
 }  // namespace
 
+RunProgress& RunParameters::Progress() {
+  static RunProgress silent;
+  return silent;
+}
+
 void RunWorker(RunParameters& parameters) {
-  RunSteps(parameters);
+  const int entriesBefore = parameters.Log().EntryCount();
+  RunSummary summary;
+  summary.completed = RunSteps(parameters);
+  summary.cancelled = parameters.CancelRequested();
+  summary.failures = parameters.Log().EntryCount() - entriesBefore;
+  parameters.Progress().RunEnded(summary);
   parameters.RunFinished();
 }
 

@@ -6,6 +6,7 @@ namespace brevora {
 
 class CancelEvent;
 class RunLog;
+class RunProgress;
 class SpeechEngine;
 
 // The conversion step of a run: speaks the text files below the working
@@ -15,6 +16,8 @@ class Converter {
   virtual ~Converter() = default;
   // The run's format ("wav", "mp3", ...), set before each pass.
   virtual void SetOutputFormat(const std::string& format) = 0;
+  // Where the pass reports the file it is at; nothing: reported nowhere.
+  virtual void SetProgress(RunProgress*) {}
   // Returns 0 when at least one file was converted, 1 otherwise (logged).
   // `voiceToken` empty speaks with the default voice.
   virtual int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
@@ -38,6 +41,8 @@ class RunParameters {
   virtual bool CancelRequested() const = 0;
   virtual CancelEvent& TheCancelEvent() = 0;
   virtual RunLog& Log() = 0;
+  // Where the run tells what it is doing; the default tells no one.
+  virtual RunProgress& Progress();
   // The end of the run; called exactly once, on every path, as the last
   // thing the worker does. The window turns it into its posted end message.
   virtual void RunFinished() = 0;

@@ -11,9 +11,13 @@ std::tm Local(std::time_t time) {
 }
 
 // Monday 0 ... Sunday 6.
-int DayIndex(const std::tm& parts) { return (parts.tm_wday + 6) % 7; }
+int DayIndex(const std::tm& parts) {
+  return (parts.tm_wday + 6) % 7;
+}
 
-int MinuteOfDay(const std::tm& parts) { return parts.tm_hour * 60 + parts.tm_min; }
+int MinuteOfDay(const std::tm& parts) {
+  return parts.tm_hour * 60 + parts.tm_min;
+}
 
 // The start test for one start time; true when it fires.
 bool StartTest(int nowMinute, int startMinute, bool running, bool& armed) {

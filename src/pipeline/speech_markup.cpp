@@ -19,7 +19,9 @@ struct Tag {
   size_t length = 0;  // bytes from "<" to ">"
 };
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 bool IsNameChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
@@ -46,8 +48,8 @@ std::optional<Tag> ParseTag(std::string_view text) {
   if (tag.name.empty() || !((tag.name[0] >= 'a' && tag.name[0] <= 'z'))) return std::nullopt;
   // name="value" or name='value' pairs, blanks between.
   for (;;) {
-    while (i < inner.size() && (inner[i] == ' ' || inner[i] == '\t' || inner[i] == '\r' ||
-                                inner[i] == '\n')) {
+    while (i < inner.size() &&
+           (inner[i] == ' ' || inner[i] == '\t' || inner[i] == '\r' || inner[i] == '\n')) {
       ++i;
     }
     if (i >= inner.size()) break;
@@ -69,9 +71,8 @@ std::optional<Tag> ParseTag(std::string_view text) {
 }
 
 bool IsSsmlElement(const std::string& name) {
-  static const char* const kNames[] = {"speak", "voice", "prosody", "say-as", "mark",
-                                       "s",     "p",     "sub",     "emphasis", "break",
-                                       "audio", "metadata"};
+  static const char* const kNames[] = {"speak", "voice", "prosody",  "say-as", "mark",  "s",
+                                       "p",     "sub",   "emphasis", "break",  "audio", "metadata"};
   for (const char* known : kNames) {
     if (name == known) return true;
   }
@@ -96,7 +97,9 @@ std::optional<int> NumberAttribute(const Tag& tag, const char* name) {
   return value;
 }
 
-int Clamp(int value, int low, int high) { return value < low ? low : value > high ? high : value; }
+int Clamp(int value, int low, int high) {
+  return value < low ? low : value > high ? high : value;
+}
 
 // The SSML opening of a Windows speech tag with a value, or nothing.
 std::optional<std::string> ProsodyOf(const Tag& tag) {
@@ -178,7 +181,8 @@ class MarkupWriter {
     if (IsDroppedTag(tag.name)) return true;
     if (tag.name == "silence") {
       const auto msec = NumberAttribute(tag, "msec");
-      if (msec && !tag.closing) out_ += "<break time=\"" + std::to_string(Clamp(*msec, 0, 60000)) + "ms\"/>";
+      if (msec && !tag.closing)
+        out_ += "<break time=\"" + std::to_string(Clamp(*msec, 0, 60000)) + "ms\"/>";
       return true;
     }
     std::string opening, closing;

@@ -46,10 +46,9 @@ int main(int argc, char** argv) {
                "Channels=World,Sports,Weather,Science and Technology,Demo\r\nFormat=mp3\r\n"
                "Voice=English (Great Britain)\r\nAdvanced=False\r\n");
   brevora::testing::WindowHarness harness;
-  harness.Create(folder.path(), std::vector<brevora::VoiceInfo>{
-                                    {"English (Great Britain)", "en"},
-                                    {"English (America)", "en-us"},
-                                    {"German", "de"}});
+  harness.Create(folder.path(), std::vector<brevora::VoiceInfo>{{"English (Great Britain)", "en"},
+                                                                {"English (America)", "en-us"},
+                                                                {"German", "de"}});
   harness.window->OnInitDialog();
   harness.window->Controls().channelList->setCurrentRow(1);
   harness.window->adjustSize();

@@ -27,8 +27,8 @@ const std::vector<VoiceInfo> kVoices{{"Zulu", "zu"}, {"Afrikaans", "af"}, {"Engl
 std::string WriterFile(const std::string& format, const std::string& voice,
                        const std::string& channels = "World,Sports,Weather") {
   return "WorkingFolder=/w\r\nExecutingFolder=/e\r\nStartDownloading=Mon\r\n"
-         "StartTimes=07:00:00,17:00:00\r\nChannels=" + channels + "\r\nFormat=" + format +
-         "\r\nVoice=" + voice + "\r\nAdvanced=False\r\n";
+         "StartTimes=07:00:00,17:00:00\r\nChannels=" +
+         channels + "\r\nFormat=" + format + "\r\nVoice=" + voice + "\r\nAdvanced=False\r\n";
 }
 
 std::vector<std::string> Texts(const QListWidget& list) {
@@ -192,8 +192,7 @@ class TestMainWindow : public QObject {
     const FileDialogRequest& request = h.dialogs.requests.back();
     QCOMPARE(request.proposedName, std::string("Brevora"));
     QCOMPARE(request.defaultSuffix, std::string("cfg"));
-    QCOMPARE(request.filters,
-             (std::vector<std::string>{"Config Files (*.cfg)", "All Files (*)"}));
+    QCOMPARE(request.filters, (std::vector<std::string>{"Config Files (*.cfg)", "All Files (*)"}));
 
     h.dialogs.paths = {other};
     QTest::mouseClick(c.loadConfigButton, Qt::LeftButton);
