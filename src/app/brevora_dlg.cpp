@@ -13,6 +13,7 @@
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
 #include "app/help_window.h"
+#include "app/main_window_run.h"
 #include "app/message_box_prompt.h"
 #include "app/standard_file_dialogs.h"
 #include "config/configuration_commands.h"
@@ -86,6 +87,7 @@ CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
   controls_ = BuildMainWindowControls(*this);
   for (const char* format : {"mp3", "text", "wav"}) controls_.formatCombo->addItem(format);
   ConnectControls();
+  SetUpRunControl();
 }
 
 CBrevoraDlg::~CBrevoraDlg() {
@@ -112,6 +114,13 @@ void CBrevoraDlg::ConnectControls() {
   on(c.aboutButton, &CBrevoraDlg::OnAbout);
   on(c.helpButton, &CBrevoraDlg::OnHelp);
   on(c.exitButton, &CBrevoraDlg::OnExit);
+  // A changed start time counts at once, without "Run" or a save.
+  connect(c.firstStartTimeEdit, &QTimeEdit::timeChanged, this, [this] {
+    record_.firstStartTime = TakeTime(*controls_.firstStartTimeEdit, record_.firstStartTime);
+  });
+  connect(c.secondStartTimeEdit, &QTimeEdit::timeChanged, this, [this] {
+    record_.secondStartTime = TakeTime(*controls_.secondStartTimeEdit, record_.secondStartTime);
+  });
   // The About box stays reachable from the window's background while a run
   // locks the buttons.
   setContextMenuPolicy(Qt::CustomContextMenu);
@@ -128,11 +137,13 @@ bool CBrevoraDlg::OnInitDialog() {
   controls_.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
   if (speechStatus_ == 0) speechStatus_ = FillVoiceList();
   ReadStartupConfiguration(*this, programFolder_, *prompt_);
+  AddTrayIcon();
   if (BackupConfiguration(programFolder_, *prompt_) == BackupResult::ConfigurationMissing) {
     OnExit();
   }
   if (speechStatus_ != 0) EnterTextOnlyMode();
   controls_.workingFolderEdit->setFocus();
+  ShowStatus();
   return !ended_;
 }
 
@@ -277,14 +288,6 @@ void CBrevoraDlg::RemoveChannel(const std::string& name) {
 // The channel list dialog comes with the channel editor.
 void CBrevoraDlg::OnAdd() {}
 
-// --- Run control -------------------------------------------------------------
-
-void CBrevoraDlg::OnRun() {}
-void CBrevoraDlg::OnRunNow() {}
-void CBrevoraDlg::OnCancelRun() {}
-void CBrevoraDlg::OnStop() {}
-void CBrevoraDlg::StopRunAndWait() {}
-
 // --- Configuration files, About and help ------------------------------------
 
 void CBrevoraDlg::OnLoadConfig() {
@@ -320,6 +323,7 @@ void CBrevoraDlg::OnExit() {
   if (!ExitConfigurationSteps(*this, programFolder_, *prompt_)) return;
   StopRunAndWait();
   ReleaseSpeech();
+  RemoveTrayIcon();
   EndWindow();
 }
 
@@ -328,6 +332,7 @@ void CBrevoraDlg::closeEvent(QCloseEvent* event) {
   if (ended_) return;
   StopRunAndWait();
   ReleaseSpeech();
+  RemoveTrayIcon();
   CloseConfigurationSteps(*this, programFolder_, *prompt_);
   EndWindow();
 }

@@ -1,19 +1,26 @@
 #pragma once
 
 #include <QDialog>
+#include <QTimer>
 #include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/main_window_controls.h"
 #include "config/configuration.h"
+#include "pipeline/schedule.h"
+
+class QSystemTrayIcon;
 
 namespace brevora {
 
 class CAudioConverter;
 class FileDialogs;
 class HelpWindow;
+class MainWindowRun;
+struct RunSummary;
 class SpeechEngine;
 class UserPrompt;
 
@@ -66,6 +73,17 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
   void SelectVoice(int index) override;
   std::time_t Now() const override;
 
+  // Run control: the states Idle, Waiting, Scheduled run and Immediate run.
+  bool Scheduled() const { return scheduled_; }
+  bool Running() const { return running_; }
+  // One tick of the schedule's timer (the timer calls it every 15 seconds).
+  void OnTimer();
+  // The worker's end, on the window's thread.
+  void OnRunFinished();
+  // The tray icon's "Hide"/"Show" and the window's visibility.
+  void ToggleWindow();
+  bool WindowVisible() const { return windowVisible_; }
+
   // Command handlers.
   void OnBrowseWorkingFolder();
   void OnBrowseExecutingFolder();
@@ -85,6 +103,8 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Minimising hides the window into the tray, where there is one.
+  void changeEvent(QEvent* event) override;
   // Escape: the close sequence, never an end without it.
   void reject() override;
 
@@ -95,8 +115,18 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
   void BrowseFolder(const char* title, std::string Configuration::*member);
   int SelectedChannelRow() const;
   void ShowChannelList(const std::vector<std::string>& names, int selected);
-  // Ends a run in progress and waits for its worker (run control).
+  // Ends a run in progress and waits for its worker.
   void StopRunAndWait();
+  void SetUpRunControl();
+  std::vector<QWidget*> LockSet() const;
+  void LockControls();
+  void UnlockControls();
+  void StartWorker();
+  void ShowStatus();
+  void RunEndedWith(const RunSummary& summary, int converted, int total);
+  void AddTrayIcon();
+  void RemoveTrayIcon();
+  void ShowWindow();
   // The steps that every way out shares: speech released, window ended.
   void ReleaseSpeech();
   void EndWindow();
@@ -115,6 +145,18 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
   std::string selectedChannel_;
   HelpWindow* helpWindow_ = nullptr;
   bool ended_ = false;
+
+  std::unique_ptr<MainWindowRun> run_;
+  std::unique_ptr<std::thread> worker_;
+  QTimer scheduleTimer_;
+  ScheduleState schedule_;
+  bool scheduled_ = false;
+  bool running_ = false;
+  std::string runState_;    // what the run control is doing now
+  std::string lastResult_;  // how the last run ended
+  std::time_t runStarted_ = 0;
+  QSystemTrayIcon* tray_ = nullptr;
+  bool windowVisible_ = false;
 };
 
 }  // namespace brevora
