@@ -94,7 +94,8 @@ struct WindowHarness {
   ScriptedFileDialogs dialogs;
   std::unique_ptr<CBrevoraDlg> window;
 
-  void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices) {
+  void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices,
+              std::function<std::time_t()> clock = {}) {
     MainWindowServices services;
     services.programFolder = programFolder;
     services.prompt = &prompt;
@@ -103,6 +104,7 @@ struct WindowHarness {
       if (!voices) return nullptr;
       return std::make_unique<ListedVoicesEngine>(*voices);
     };
+    services.clock = std::move(clock);
     window = std::make_unique<CBrevoraDlg>(std::move(services));
   }
 };

@@ -1,0 +1,205 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <csignal>
+#include <fstream>
+
+#include "fakes/temp_folder.h"
+#include "gui/gui_fakes.h"
+
+using namespace brevora;
+using brevora::testing::TempFolder;
+using brevora::testing::WindowHarness;
+
+namespace {
+
+// The stand-in crawler: writes one article, or hangs when the program folder
+// holds "hang" (writing its process id first, so the test can wait for it).
+const char kCrawler[] = R"SCRIPT(#!/bin/sh
+for P; do :; done
+if [ -e "${P}hang" ]; then echo $$ > "${P}crawler.pid"; exec sleep 600; fi
+W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
+mkdir -p "$W/Top/news" && printf 'News.' > "$W/Top/news/a.txt"
+)SCRIPT";
+
+// A program folder with the command interpreter and a stand-in Java.
+struct Program {
+  TempFolder folder;
+  WindowHarness h;
+  std::time_t now = 0;
+
+  Program() {
+    symlink(BREVORA_CMD_PATH, (folder.path() + "brevora-cmd").c_str());
+    const std::string java = folder.Write("java/bin/java", kCrawler);
+    chmod(java.c_str(), 0755);
+    setenv("JAVA_HOME", (folder.path() + "java").c_str(), 1);
+    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() +
+                                    "work\r\nExecutingFolder=" + folder.path() +
+                                    "exec\r\nStartDownloading=Mon\r\n"
+                                    "StartTimes=07:00:00,17:00:00\r\nChannels=News\r\n"
+                                    "Format=text\r\nVoice=\r\nAdvanced=False\r\n");
+    h.Create(folder.path(), std::vector<VoiceInfo>{{"English", "en"}}, [this] { return now; });
+    h.window->OnInitDialog();
+  }
+  const MainWindowControls& c() const { return h.window->Controls(); }
+};
+
+// Monday 7 December 2026 at the given local time.
+std::time_t Monday(int hour, int minute, int second) {
+  std::tm parts{};
+  parts.tm_year = 126;
+  parts.tm_mon = 11;
+  parts.tm_mday = 7;
+  parts.tm_hour = hour;
+  parts.tm_min = minute;
+  parts.tm_sec = second;
+  parts.tm_isdst = -1;
+  return std::mktime(&parts);
+}
+
+// The enabled state of the lock set (all alike), "Cancel Run" and "Stop".
+QString States(const CBrevoraDlg& window) {
+  const MainWindowControls& c = window.Controls();
+  const std::vector<QWidget*> lockSet{c.firstStartTimeEdit,
+                                      c.secondStartTimeEdit,
+                                      c.workingFolderEdit,
+                                      c.executingFolderEdit,
+                                      c.channelList,
+                                      c.workingBrowseButton,
+                                      c.executingBrowseButton,
+                                      c.upButton,
+                                      c.downButton,
+                                      c.addButton,
+                                      c.removeButton,
+                                      c.runButton,
+                                      c.runNowButton,
+                                      c.loadConfigButton,
+                                      c.saveConfigButton,
+                                      c.formatCombo,
+                                      c.voiceCombo,
+                                      c.aboutButton,
+                                      c.helpButton,
+                                      c.exitButton,
+                                      c.dayChecks[0],
+                                      c.dayChecks[1],
+                                      c.dayChecks[2],
+                                      c.dayChecks[3],
+                                      c.dayChecks[4],
+                                      c.dayChecks[5],
+                                      c.dayChecks[6]};
+  int enabled = 0;
+  for (QWidget* control : lockSet) enabled += control->isEnabled();
+  const QString set = enabled == int(lockSet.size()) ? "unlocked"
+                      : enabled == 0                 ? "locked"
+                                                     : "mixed";
+  return set + (c.cancelRunButton->isEnabled() ? " cancel" : "") +
+         (c.stopButton->isEnabled() ? " stop" : "");
+}
+
+bool ProcessGone(pid_t pid) {
+  return kill(pid, 0) != 0;
+}
+
+}  // namespace
+
+class TestRunControl : public QObject {
+  Q_OBJECT
+
+ private slots:
+  // "Run" waits, "Cancel Run" returns to Idle; no run starts on its own.
+  void runThenCancel() {
+    Program p;
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+    p.now = Monday(6, 0, 0);
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked cancel"));
+    QVERIFY(p.c().statusLabel->text().startsWith(QStringLiteral("Waiting for Mon 07:00")));
+    QTest::mouseClick(p.c().cancelRunButton, Qt::LeftButton);
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+    QVERIFY(!p.h.window->Scheduled() && !p.h.window->Running());
+  }
+
+  // "Run Now" in text format runs to the end and returns to Idle.
+  void runNowToTheEnd() {
+    Program p;
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked stop"));
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+    QVERIFY(p.folder.Exists("exec/Top/news/a.txt") == false);  // text files are not published
+    QVERIFY(p.folder.Exists("work/Top/news/a.txt"));
+    QVERIFY(p.c().statusLabel->text().contains(QStringLiteral("Last run")));
+  }
+
+  // "Run", then ticks of the timer: the first tick in the start minute starts
+  // a run (Scheduled run), whose end returns the window to Waiting.
+  void scheduledRunReturnsToWaiting() {
+    Program p;
+    p.now = Monday(6, 59, 30);
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    p.now = Monday(6, 59, 45);
+    p.h.window->OnTimer();
+    QVERIFY(!p.h.window->Running());
+    p.now = Monday(7, 0, 0);
+    p.h.window->OnTimer();
+    QVERIFY(p.h.window->Running());
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked stop"));
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked cancel"));
+    p.now = Monday(7, 0, 15);
+    p.h.window->OnTimer();
+    QVERIFY(!p.h.window->Running());
+    QTest::mouseClick(p.c().cancelRunButton, Qt::LeftButton);
+  }
+
+  // "Stop" while the crawler hangs ends the run and kills the crawler; the
+  // buttons change only when the run's end arrives.
+  void stopDuringTheCrawler() {
+    Program p;
+    p.folder.Write("hang", "");
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(p.folder.Exists("crawler.pid"), 20000);
+    QTest::mouseClick(p.c().stopButton, Qt::LeftButton);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked stop"));
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+    QTRY_VERIFY(ProcessGone(std::stoi(p.folder.Read("crawler.pid"))));
+    QVERIFY(!p.folder.Exists("exec/Top"));
+  }
+
+  // Closing the window during a run stops it and waits for the worker: no
+  // child process is left and the configuration question still comes.
+  void closeDuringARun() {
+    Program p;
+    p.folder.Write("hang", "");
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(p.folder.Exists("crawler.pid"), 20000);
+    const pid_t crawler = std::stoi(p.folder.Read("crawler.pid"));
+    p.h.prompt.answers = {Answer::Yes};
+    p.h.window->close();
+    QVERIFY(p.h.window->Ended());
+    QVERIFY(!p.h.window->Running());
+    QTRY_VERIFY(ProcessGone(crawler));
+    QVERIFY(p.h.prompt.unexpected.empty());
+    QCOMPARE(p.h.prompt.shown.back(),
+             std::string("Do you want to save changes into Brevora.cfg file?"));
+    p.h.window.reset();
+  }
+};
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  TestRunControl test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_run_control.moc"
