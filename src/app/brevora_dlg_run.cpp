@@ -24,6 +24,7 @@ namespace brevora {
 namespace {
 
 constexpr int kScheduleMilliseconds = 15000;
+constexpr char kIdle[] = "Idle. Run starts the schedule; Run Now makes one run at once.";
 
 std::string FormatLocal(std::time_t time, const char* format) {
   std::tm parts{};
@@ -48,7 +49,7 @@ void CBrevoraDlg::SetUpRunControl() {
   scheduleTimer_.setSingleShot(true);
   scheduleTimer_.setInterval(kScheduleMilliseconds);
   connect(&scheduleTimer_, &QTimer::timeout, this, &CBrevoraDlg::OnTimer);
-  runState_ = "Idle.";
+  runState_ = kIdle;
 }
 
 std::vector<QWidget*> CBrevoraDlg::LockSet() const {
@@ -144,7 +145,7 @@ void CBrevoraDlg::OnCancelRun() {
   scheduleTimer_.stop();
   OnStop();
   UnlockControls();
-  if (!running_) runState_ = "Idle.";
+  if (!running_) runState_ = kIdle;
   ShowStatus();
 }
 
@@ -162,7 +163,7 @@ void CBrevoraDlg::OnRunFinished() {
   } else {
     UnlockControls();
   }
-  runState_ = "Idle.";
+  runState_ = kIdle;
   ShowStatus();
 }
 
