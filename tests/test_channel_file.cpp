@@ -142,11 +142,19 @@ TEST(ChannelFile, DeleteRewritesTheFile) {
   EXPECT_EQ(folder.Read("Channels.txt"), "#Old||o\r\n\r\nSports||s\r\n\r\n");
   EXPECT_TRUE(prompt.shown.empty());
 
+  // A file that cannot be replaced (here a folder stands in its place) gives
+  // the list's own message, not a configuration text.
+  TempFolder blocked;
+  blocked.Write("Channels.txt/inside", "x");
+  EXPECT_FALSE(DeleteChannels(blocked.path(), lines, {0}, prompt));
+  EXPECT_EQ(prompt.shown, std::vector<std::string>{kChannelsNotFound});
+  EXPECT_EQ(blocked.Read("Channels.txt/inside"), "x");
+
   // Missing file: the message and no lines.
   TempFolder empty;
   EXPECT_FALSE(ReadChannelFileLines(empty.path(), prompt, lines));
   EXPECT_TRUE(lines.empty());
-  EXPECT_EQ(prompt.shown, std::vector<std::string>{kChannelsNotFound});
+  EXPECT_EQ(prompt.shown, (std::vector<std::string>{kChannelsNotFound, kChannelsNotFound}));
 }
 
 // Hostile content: long lines, binary bytes and NULs keep the other lines intact.

@@ -149,8 +149,9 @@ bool DeleteChannels(const std::string& programFolder, const std::vector<ChannelF
                     const std::vector<int>& selectedPositions, UserPrompt& prompt) {
   const int cause =
       WriteFileAtomically(ChannelsPath(programFolder), TextWithoutChannels(lines, selectedPositions));
-  ReportFileError(cause, prompt);
-  return cause == kNoError;
+  if (cause == kNoError) return true;
+  prompt.Notify(kChannelsNotFound);  // the list dialog's own message, not a configuration text
+  return false;
 }
 
 }  // namespace brevora

@@ -87,7 +87,7 @@ std::string TextWithoutChannels(const std::vector<ChannelFileLine>& lines,
                                 const std::vector<int>& selectedPositions);
 
 // Rewrites Channels.txt without the selected channels. A failed write leaves
-// the file as it was and shows the message of its cause.
+// the file as it was and shows "Channels.txt not found!".
 bool DeleteChannels(const std::string& programFolder, const std::vector<ChannelFileLine>& lines,
                     const std::vector<int>& selectedPositions, UserPrompt& prompt);
 
