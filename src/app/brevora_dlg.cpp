@@ -16,6 +16,8 @@
 #include "app/main_window_run.h"
 #include "app/message_box_prompt.h"
 #include "app/standard_file_dialogs.h"
+#include "channels/channel_editor_rules.h"
+#include "channels/gui/channel_list_dlg.h"
 #include "config/configuration_commands.h"
 #include "config/main_window_rules.h"
 #include "pipeline/audio_converter.h"
@@ -65,7 +67,8 @@ CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
       programFolder_(std::move(services.programFolder)),
       prompt_(services.prompt),
       fileDialogs_(services.fileDialogs),
-      clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }) {
+      clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }),
+      runModal_(std::move(services.runModal)) {
   if (prompt_ == nullptr) {
     ownPrompt_ = std::make_unique<MessageBoxPrompt>(this);
     prompt_ = ownPrompt_.get();
@@ -279,14 +282,16 @@ void CBrevoraDlg::AddChannel(const std::string& name) {
 }
 
 void CBrevoraDlg::RemoveChannel(const std::string& name) {
-  QListWidget& list = *controls_.channelList;
-  for (int i = list.count() - 1; i >= 0; --i) {
-    if (list.item(i)->text().toStdString() == name) delete list.takeItem(i);
-  }
+  const int index = FindNameIgnoringCase(ChannelNames(), name);
+  if (index >= 0) delete controls_.channelList->takeItem(index);
 }
 
-// The channel list dialog comes with the channel editor.
-void CBrevoraDlg::OnAdd() {}
+// "Add" is disabled while a run is scheduled or running, so the dialog and
+// the crawler never use Channels.txt at the same time.
+void CBrevoraDlg::OnAdd() {
+  CChannelListDlg dialog({programFolder_, prompt_, fileDialogs_, runModal_}, *this, this);
+  dialog.DoModal();
+}
 
 // --- Configuration files, About and help ------------------------------------
 

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "app/main_window_controls.h"
+#include "channels/gui/channel_dialog_services.h"
 #include "config/configuration.h"
 #include "pipeline/schedule.h"
 
@@ -35,11 +36,12 @@ struct MainWindowServices {
   // mode). Not set: the espeak-ng engine.
   std::function<std::unique_ptr<SpeechEngine>()> createSpeechVoice;
   std::function<std::time_t()> clock;  // not set: the system's clock
+  ModalRun runModal;                   // not set: QDialog::exec
 };
 
 // The main window: the configuration in its controls, the channel list, the
 // run commands, loading and saving of configurations, About and help.
-class CBrevoraDlg : public QDialog, public ConfigurationWindow {
+class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelListOwner {
   Q_OBJECT
  public:
   explicit CBrevoraDlg(MainWindowServices services, QWidget* parent = nullptr);
@@ -51,9 +53,10 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
   bool OnInitDialog();
 
   // Appends a channel name unless the list holds it already (ignoring case).
-  void AddChannel(const std::string& name);
-  // Removes every item equal to the name (a channel deleted from Channels.txt).
-  void RemoveChannel(const std::string& name);
+  void AddChannel(const std::string& name) override;
+  // Removes the first item equal to the name, letter case ignored (a channel
+  // deleted from Channels.txt).
+  void RemoveChannel(const std::string& name) override;
 
   const std::string& ProgramFolder() const { return programFolder_; }
   bool SpeechAvailable() const { return speechStatus_ == 0; }
@@ -137,6 +140,7 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow {
   UserPrompt* prompt_;
   FileDialogs* fileDialogs_;
   std::function<std::time_t()> clock_;
+  ModalRun runModal_;
   std::unique_ptr<SpeechEngine> speechVoice_;
   int speechStatus_ = 0;  // 0: speech is available
   std::unique_ptr<CAudioConverter> converter_;

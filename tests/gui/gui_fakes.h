@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -87,11 +88,34 @@ class ListedVoicesEngine : public SpeechEngine {
   std::vector<VoiceInfo> voices_;
 };
 
-// A main window over a program folder, with scripted prompts and dialogs and
-// a speech engine listing `voices` (none at all: no engine, text-only mode).
+// Modal runs answered by queued steps: each step acts on the dialog it is
+// given (which may run further dialogs) and returns the dialog's result. A
+// run without a queued step is recorded and rejected.
+struct ScriptedModalRuns {
+  std::deque<std::function<int(QDialog&)>> steps;
+  std::vector<std::string> unexpected;  // object names of dialogs without a step
+
+  int Run(QDialog& dialog) {
+    if (steps.empty()) {
+      unexpected.push_back(dialog.objectName().toStdString());
+      return QDialog::Rejected;
+    }
+    const auto step = std::move(steps.front());
+    steps.pop_front();
+    return step(dialog);
+  }
+  ModalRun AsModalRun() {
+    return [this](QDialog& dialog) { return Run(dialog); };
+  }
+};
+
+// A main window over a program folder, with scripted prompts, dialogs and
+// modal runs, and a speech engine listing `voices` (none at all: no engine,
+// text-only mode).
 struct WindowHarness {
   GuiPrompt prompt;
   ScriptedFileDialogs dialogs;
+  ScriptedModalRuns modal;
   std::unique_ptr<CBrevoraDlg> window;
 
   void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices,
@@ -105,6 +129,7 @@ struct WindowHarness {
       return std::make_unique<ListedVoicesEngine>(*voices);
     };
     services.clock = std::move(clock);
+    services.runModal = modal.AsModalRun();
     window = std::make_unique<CBrevoraDlg>(std::move(services));
   }
 };

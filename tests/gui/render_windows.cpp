@@ -13,6 +13,8 @@
 
 #include "app/about_dlg.h"
 #include "app/help_window.h"
+#include "channels/gui/channel_list_dlg.h"
+#include "channels/gui/create_edit_channel.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
 
@@ -64,5 +66,42 @@ int main(int argc, char** argv) {
   brevora::HelpWindow missing(folder.path() + "nowhere/");
   missing.ShowContents();
   ok = Save(missing, out, "help_missing") && ok;
+
+  // The channel dialogs over a Channels.txt with a local feed of categories.
+  folder.Write("feeds/world.xml",
+               "<rss><channel>\n\t\t<item><title>Europe</title></item>\n"
+               "\t\t<item><title>Asia and Pacific</title></item>\n"
+               "\t\t<item><title>Americas</title></item>\n"
+               "\t\t<item><title>Africa</title></item>\n</channel></rss>\n");
+  folder.Write(
+      "Channels.txt",
+      "World||feeds/world.xml||||3||||10000||4||0||||0||||100||m#^zzzzz#i||false||false||"
+      "false||false||||||reader||||http://example.org/login||m#\\.(?:xml|rdf)$#i||"
+      "m#^zzzzz#i\r\nSports||https://example.org/sports.rss||||2||||5000||5||0||||0||||"
+      "100||||false||false||false||false||||||||||||||\r\nWeather||||||3||||10000||5||0||||"
+      "0||||100||||false||false||false||false||||||||||||||\r\n");
+  brevora::ChannelDialogServices services{folder.path(), &harness.prompt, &harness.dialogs, {}};
+  services.runModal = [&](QDialog& dialog) {
+    dialog.adjustSize();
+    if (auto* list = qobject_cast<brevora::CChannelListDlg*>(&dialog)) {
+      list->findChild<QListWidget*>(QStringLiteral("channelListBox"))->item(1)->setSelected(true);
+      ok = Save(dialog, out, "channel_list") && ok;
+      return int(QDialog::Rejected);
+    }
+    const bool existing = dialog.windowTitle() == QStringLiteral("Edit Channel");
+    auto* categories = dialog.findChild<QListWidget*>(QStringLiteral("categoryList"));
+    if (existing && categories->count() > 1) categories->setCurrentRow(1);
+    ok = Save(dialog, out, existing ? "editor_basic_edit" : "editor_basic_new") && ok;
+    dialog.findChild<QTabWidget*>(QStringLiteral("editorTabs"))->setCurrentIndex(1);
+    dialog.adjustSize();
+    ok = Save(dialog, out, existing ? "editor_advanced_edit" : "editor_advanced_new") && ok;
+    return int(QDialog::Rejected);
+  };
+  brevora::CChannelListDlg list(services, *harness.window);
+  list.DoModal();
+  brevora::CCreateEditChannel created(services, {});
+  created.DoModal();
+  brevora::CCreateEditChannel edited(services, "World");
+  edited.DoModal();
   return ok ? 0 : 1;
 }

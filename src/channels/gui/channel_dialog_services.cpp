@@ -1,0 +1,11 @@
+#include "channels/gui/channel_dialog_services.h"
+
+#include <QDialog>
+
+namespace brevora {
+
+int RunModal(const ChannelDialogServices& services, QDialog& dialog) {
+  return services.runModal ? services.runModal(dialog) : dialog.exec();
+}
+
+}  // namespace brevora

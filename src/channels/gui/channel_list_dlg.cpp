@@ -1,0 +1,161 @@
+#include "channels/gui/channel_list_dlg.h"
+
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "channels/channel_editor_rules.h"
+#include "channels/gui/create_channel_page.h"
+#include "channels/gui/create_edit_channel.h"
+#include "config/user_prompt.h"
+
+namespace brevora {
+
+namespace {
+
+QPushButton* Button(const char* text, const char* name, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(text), parent);
+  button->setObjectName(QString::fromUtf8(name));
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwner& owner,
+                                 QWidget* parent)
+    : QDialog(parent), services_(std::move(services)), owner_(owner) {
+  setObjectName(QStringLiteral("channelListDialog"));
+  setWindowTitle(QStringLiteral("Add Channel"));
+  channelList_ = new QListWidget(this);
+  channelList_->setObjectName(QStringLiteral("channelListBox"));
+  channelList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  createButton_ = Button("Create", "createButton", this);
+  editButton_ = Button("Edit", "editButton", this);
+  deleteButton_ = Button("Delete", "deleteButton", this);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
+  buttons->button(QDialogButtonBox::Ok)->setDefault(true);
+  buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
+
+  auto* commands = new QVBoxLayout;
+  commands->addWidget(createButton_);
+  commands->addWidget(editButton_);
+  commands->addWidget(deleteButton_);
+  commands->addStretch(1);
+  auto* grid = new QGridLayout(this);
+  grid->addWidget(channelList_, 0, 0);
+  grid->addLayout(commands, 0, 1);
+  grid->addWidget(buttons, 1, 0);
+  grid->setColumnStretch(0, 1);
+
+  connect(createButton_, &QPushButton::clicked, this, &CChannelListDlg::OnCreateChannel);
+  connect(editButton_, &QPushButton::clicked, this, &CChannelListDlg::OnEditChannel);
+  connect(deleteButton_, &QPushButton::clicked, this, &CChannelListDlg::OnDeleteChannel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &CChannelListDlg::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &CChannelListDlg::reject);
+}
+
+int CChannelListDlg::DoModal() {
+  OnInitDialog();
+  return RunModal(services_, *this);
+}
+
+void CChannelListDlg::FillChannelList() {
+  channelList_->clear();
+  ReadChannelFileLines(services_.programFolder, *services_.prompt, fileLines_);
+  for (const std::string& name : ListedNames(fileLines_)) {
+    channelList_->addItem(QString::fromStdString(name));
+  }
+}
+
+std::vector<int> CChannelListDlg::SelectedRows() const {
+  std::vector<int> rows;
+  for (const QListWidgetItem* item : channelList_->selectedItems()) {
+    rows.push_back(channelList_->row(item));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void CChannelListDlg::OnCreateChannel() {
+  UserPrompt& prompt = *services_.prompt;
+  CCreateEditChannel sheet(services_, {}, this);
+  while (sheet.DoModal() == QDialog::Accepted) {
+    const std::string& name = sheet.BasicPage().NameText();
+    if (!IsRegularChannelName(name)) {
+      prompt.Notify(kIrregularChannelName);
+      return;  // nothing written, nothing to read again
+    }
+    std::vector<std::string> listed;
+    for (int i = 0; i < channelList_->count(); ++i) {
+      listed.push_back(channelList_->item(i)->text().toStdString());
+    }
+    if (FindNameIgnoringCase(listed, name) >= 0 &&
+        prompt.AskYesNo(kOverwriteChannelQuestion) != Answer::Yes) {
+      continue;  // the same sheet again
+    }
+    SaveChannel(sheet.Record(), services_.programFolder, prompt);
+    break;
+  }
+  FillChannelList();
+}
+
+void CChannelListDlg::OnEditChannel() {
+  UserPrompt& prompt = *services_.prompt;
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) {
+    prompt.Notify(kSelectChannel);
+  } else if (rows.size() > 1) {
+    prompt.Notify(kMultipleSelectionInEdit);
+  } else {
+    CCreateEditChannel sheet(services_, channelList_->item(rows.front())->text().toStdString(),
+                             this);
+    if (sheet.DoModal() == QDialog::Accepted) {
+      sheet.BasicPage().SaveCategoryOrder();
+      // A channel stored under an irregular name (typed into the file by
+      // hand) is never written back under it.
+      if (IsRegularChannelName(sheet.Record().name)) {
+        SaveChannel(sheet.Record(), services_.programFolder, prompt);
+      } else {
+        prompt.Notify(kIrregularChannelName);
+      }
+    }
+  }
+  FillChannelList();
+}
+
+// The file is replaced as a whole before either list changes, so a failed
+// write leaves the file and both lists as they were.
+void CChannelListDlg::OnDeleteChannel() {
+  UserPrompt& prompt = *services_.prompt;
+  const std::vector<int> rows = SelectedRows();
+  if (rows.empty()) {
+    prompt.Notify(kSelectChannel);
+    return;
+  }
+  if (prompt.AskYesNo(kDeleteChannelsQuestion) != Answer::Yes) return;
+  if (!DeleteChannels(services_.programFolder, fileLines_, rows, prompt)) return;
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    const std::string name = channelList_->item(*row)->text().toStdString();
+    delete channelList_->takeItem(*row);
+    owner_.RemoveChannel(name);
+  }
+  FillChannelList();
+}
+
+void CChannelListDlg::accept() {
+  for (int row : SelectedRows()) owner_.AddChannel(channelList_->item(row)->text().toStdString());
+  fileLines_.clear();
+  QDialog::accept();
+}
+
+void CChannelListDlg::reject() {
+  fileLines_.clear();
+  QDialog::reject();
+}
+
+}  // namespace brevora
