@@ -4,10 +4,12 @@
 REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # The Debian packages the build and the tests need.
+# The crawler is Java: the JDK builds it, its runtime runs it, jsoup parses HTML.
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libespeak-ng-dev espeak-ng-data
-  libsoxr-dev libmp3lame-dev libmp3lame0 qt6-base-dev fonts-dejavu-core)
-# What the tests need beyond the build.
-TEST_PACKAGES=()
+  libsoxr-dev libmp3lame-dev libmp3lame0 qt6-base-dev fonts-dejavu-core
+  default-jdk-headless libjsoup-java)
+# What the tests need beyond the build: JUnit for the crawler's tests.
+TEST_PACKAGES=(junit4)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

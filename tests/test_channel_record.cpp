@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace brevora {
 namespace {
 
@@ -160,6 +162,31 @@ TEST(ChannelRecord, PasswordsThatBreakTheLineAreEscaped) {
   EXPECT_EQ(DecodePasswordField("Ma3"), "Ma3");     // odd length: not escaped
   EXPECT_EQ(DecodePasswordField("Ma3x"), "Ma3x");   // not hexadecimal
   EXPECT_EQ(ScramblePassword(DecodePasswordField("Ma")), "");
+}
+
+// The stored fields that the crawler's tests read back too: the program writes
+// exactly these.
+TEST(ChannelRecord, SharedPasswordVectors) {
+  std::ifstream file(TEST_DATA_DIR "/password_fields.txt");
+  ASSERT_TRUE(file) << "tests/data/password_fields.txt";
+  const auto bytes = [](const std::string& hex) {
+    std::string out;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+      out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    }
+    return out;
+  };
+  int vectors = 0;
+  for (std::string line; std::getline(file, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const size_t tab = line.find('\t');
+    ASSERT_NE(tab, std::string::npos) << line;
+    const std::string plain = bytes(line.substr(0, tab)), field = bytes(line.substr(tab + 1));
+    EXPECT_EQ(EncodePasswordField(ScramblePassword(plain)), field) << line;
+    EXPECT_EQ(ScramblePassword(DecodePasswordField(field)), plain) << line;
+    ++vectors;
+  }
+  EXPECT_GE(vectors, 10);
 }
 
 TEST(ChannelRecord, TextsThatBreakTheLineAreRefused) {

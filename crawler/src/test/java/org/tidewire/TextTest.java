@@ -1,0 +1,87 @@
+package org.tidewire;
+
+import static org.junit.Assert.assertEquals;
+import static org.junit.Assert.assertFalse;
+import static org.junit.Assert.assertTrue;
+import static org.junit.Assert.fail;
+
+import org.junit.Test;
+
+public class TextTest {
+  private static final String PAGE = "<html><head><title>T</title><script>var x;</script></head>"
+      + "<body><nav><p>Home | World</p></nav><header>Site</header>"
+      + "<article><h1>Title</h1><p>First line.</p><div><p>Second <b>bold</b> line.</p></div>"
+      + "<ul><li>A point.</li></ul><span>Loose span.</span></article>"
+      + "<!--start--><p>Marked one.</p><p>Marked two.</p><!--end--><footer><p>Legal.</p></footer>"
+      + "</body></html>";
+
+  private static ChannelSettings rules() {
+    return ChannelSettings.parseLine(TestFiles.channel("C", "u").trim());
+  }
+
+  // The editor's notation, a bare pattern, flags, and patterns that do not compile: reported
+  // with the filter's name instead of failing silently.
+  @Test
+  public void filterNotation() {
+    LinkFilter rss = LinkFilter.parse("RSS Filter", "m#\\.(?:xml|rdf)$#i");
+    assertTrue(rss.matches("http://a/b.XML"));
+    assertFalse(rss.matches("http://a/b.xml.html"));
+    assertTrue(LinkFilter.parse("Link Filter", "/news/").matches("http://a/news/1"));
+    assertFalse(LinkFilter.parse("Link Filter", "m#News#").matches("http://a/news/1"));
+    assertFalse(LinkFilter.parse("Link Filter", "").isSet());
+    for (String bad : new String[] {"m#(unclosed#i", "m#a#q", "m#"}) {
+      try {
+        LinkFilter.parse("Negative Link Filter", bad);
+        fail(bad);
+      } catch (IllegalArgumentException e) {
+        assertTrue(e.getMessage(), e.getMessage().startsWith("Negative Link Filter \"" + bad));
+      }
+    }
+  }
+
+  // By default the article's blocks without navigation, header, footer or scripts; with the
+  // paragraph tag only paragraphs, with loose text after unclosed ones; spans on request; the
+  // remark strings cut the page before anything else.
+  @Test
+  public void articleTextRules() {
+    ChannelSettings c = rules();
+    assertEquals("First line.\nSecond bold line.\nA point.", TextRules.articleText(PAGE, "", c));
+    c.useParagraphTag = true;
+    c.paragraphEndExists = true;
+    assertEquals("First line.\nSecond bold line.\nMarked one.\nMarked two.",
+        TextRules.articleText(PAGE, "", c));
+    c.useSpanTag = true;
+    assertTrue(TextRules.articleText(PAGE, "", c).endsWith("Marked two.\nLoose span."));
+    c.useRemarkString = true;
+    c.startRemarkString = "<!--start-->";
+    c.endRemarkString = "<!--end-->";
+    c.useSpanTag = false;
+    assertEquals("Marked one.\nMarked two.", TextRules.articleText(PAGE, "", c));
+    c.paragraphEndExists = false;
+    assertEquals("One then loose text.\nTwo.",
+        TextRules.articleText("<!--start--><p>One</p> then <i>loose</i> text.<p>Two.", "", c));
+  }
+
+  // Lines skipped first, then the cut at the last sentence end within the limit, or a blank.
+  @Test
+  public void skipAndCut() {
+    assertEquals("c\nd", TextRules.skipLines("a\nb\nc\nd", 2));
+    assertEquals("", TextRules.skipLines("a\nb", 5));
+    assertEquals("One. Two!", TextRules.cut("One. Two! Three four five.", 14));
+    assertEquals("Version 1.5 is", TextRules.cut("Version 1.5 is out now", 15));
+    assertEquals("Short.", TextRules.cut("Short.", 0));
+  }
+
+  // Names every file system takes.
+  @Test
+  public void safeNames() {
+    assertEquals("a_b_c_ d", OutputWriter.safeName("a/b\\c: d"));
+    assertEquals("Untitled", OutputWriter.safeName(" ..\u0001 "));
+    assertEquals("hidden", OutputWriter.safeName(".hidden."));
+    assertEquals("_CON.txt", OutputWriter.safeName("CON.txt"));
+    assertEquals("tab and new line", OutputWriter.safeName("tab\tand\nnew line"));
+    String longName = OutputWriter.safeName("é".repeat(200));
+    assertEquals(80, longName.codePointCount(0, longName.length()));
+    assertEquals("Top%20story/01%20A%26B.mp3", OutputWriter.href("Top story/01 A&B.mp3"));
+  }
+}
