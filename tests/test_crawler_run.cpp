@@ -1,0 +1,109 @@
+// A whole run with the real crawler on the Java runtime over the demo channel,
+// the real speech engine and MP3 encoder: what a user gets from "Run Now".
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "channels/channel_editor_rules.h"
+#include "channels/channel_record.h"
+#include "fakes/temp_folder.h"
+#include "pipeline/audio_converter.h"
+#include "pipeline/espeak_engine.h"
+#include "pipeline/run_progress.h"
+#include "pipeline/run_worker.h"
+#include "platform/cancel_event.h"
+
+namespace brevora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class DemoRun : public RunParameters {
+ public:
+  DemoRun(const std::string& root, SpeechEngine* engine)
+      : program(root + "program/"),
+        work(root + "work"),
+        exec(root + "exec"),
+        engine_(engine),
+        converter_(program + "Brevora.log") {}
+
+  std::string ProgramFolder() const override { return program; }
+  std::string WorkingFolder() const override { return work; }
+  std::string ExecutingFolder() const override { return exec; }
+  std::string OutputFormat() const override { return "mp3"; }
+  std::string SelectedVoiceToken() const override { return ""; }
+  SpeechEngine* SpeechVoice() override { return engine_; }
+  Converter& TheConverter() override { return converter_; }
+  bool CancelRequested() const override { return false; }
+  CancelEvent& TheCancelEvent() override { return cancel_; }
+  RunLog& Log() override { return converter_.Log(); }
+  void RunFinished() override { ++finished; }
+
+  std::string program, work, exec;
+  int finished = 0;
+
+ private:
+  SpeechEngine* engine_;
+  CAudioConverter converter_;
+  CancelEvent cancel_;
+};
+
+std::string Read(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// The demo channel from "Run Now": MP3 files, NewsXML.xml, playlists and pages
+// in the executing folder's Top, every playlist entry a published file, the
+// icons beside Top, and nothing in Brevora.log.
+TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
+  auto engine = EspeakEngine::Create();
+  ASSERT_NE(engine, nullptr);
+  testing::TempFolder root;
+  DemoRun run(root.path(), engine.get());
+  const fs::path built = PROGRAM_FOLDER;
+  fs::create_directories(run.program);
+  for (const char* name : {"Brevora.jar", "htmlparser.jar", "brevora-cmd"}) {
+    fs::create_symlink(built / name, fs::path(run.program) / name);
+  }
+  fs::copy(built / "feeds", fs::path(run.program) / "feeds", fs::copy_options::recursive);
+  fs::copy(built / "icons", fs::path(run.program) / "icons", fs::copy_options::recursive);
+  ChannelRecord demo;
+  demo.name = "Demo";
+  demo.url = "feeds/demo.xml";
+  demo.rssFilter = kDefaultRssFilter;
+  std::string line;
+  FormatChannel(demo, line);
+  root.Write("program/Channels.txt", line + "\r\n");
+  root.Write("program/Brevora.cfg", "WorkingFolder=" + run.work + "\r\nExecutingFolder=" +
+                                        run.exec + "\r\nChannels=Demo\r\nFormat=mp3\r\n");
+  unsetenv("JAVA_HOME");  // the runtime on the search path
+
+  RunWorker(run);
+  EXPECT_EQ(run.finished, 1);
+  EXPECT_EQ(root.Read("program/Brevora.log"), "");
+  const fs::path top = fs::path(run.exec) / "Top";
+  EXPECT_TRUE(fs::exists(top / "NewsXML.xml"));
+  EXPECT_TRUE(fs::exists(top / "index.html"));
+  EXPECT_TRUE(fs::exists(top / "Demo" / "Demo.html"));
+  EXPECT_TRUE(fs::exists(top / "Demo" / "Demo.asx"));
+  EXPECT_TRUE(fs::exists(fs::path(run.exec) / "icons" / "audio.png"));
+  std::istringstream playlist(Read(top / "Demo" / "Demo.m3u"));
+  int entries = 0;
+  for (std::string entry; std::getline(playlist, entry);) {
+    if (entry.empty() || entry[0] == '#') continue;
+    ++entries;
+    EXPECT_GT(fs::file_size(top / "Demo" / entry), 1000u) << entry;
+  }
+  EXPECT_EQ(entries, 5);
+  EXPECT_FALSE(fs::exists(top / "Demo" / "Listening" / "01 Playlists and pages.txt"));
+}
+
+}  // namespace
+}  // namespace brevora
