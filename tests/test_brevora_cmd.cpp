@@ -5,6 +5,7 @@
 
 #include "fakes/temp_folder.h"
 #include "platform/process.h"
+#include "removal_guard.h"
 
 namespace brevora {
 namespace {
@@ -34,6 +35,53 @@ TEST(BrevoraCmd, RemoveFolder) {
   EXPECT_TRUE(folder.Exists("outside/keep.txt"));
 }
 
+// A Top that is a link to another folder: removal takes the link (with or
+// without a trailing "/") and leaves its target; copying replaces links at the
+// destination, files and folders alike, instead of writing through them.
+TEST(BrevoraCmd, LinksAtTheDestinationAreNeverFollowed) {
+  TempFolder folder;
+  const std::string p = folder.path();
+  folder.Write("outside/keep.txt", "keep");
+  folder.Write("outside/victim.mp3", "victim");
+  folder.Write("E/placeholder", "");
+  for (const char* top : {"E/Top", "E/Top/"}) {
+    ASSERT_EQ(symlink((p + "outside").c_str(), (p + "E/Top").c_str()), 0);
+    EXPECT_EQ(Interpret({"rmdir", "/S", "/Q", p + top}), 0) << top;
+    EXPECT_FALSE(folder.Exists("E/Top")) << top;
+    EXPECT_EQ(folder.List("outside"), (std::vector<std::string>{"keep.txt", "victim.mp3"}));
+  }
+  folder.Write("W/Top/a.mp3", "a");
+  folder.Write("W/Top/world/b.mp3", "b");
+  folder.Write("E/Top/placeholder", "");
+  ASSERT_EQ(symlink((p + "outside/victim.mp3").c_str(), (p + "E/Top/a.mp3").c_str()), 0);
+  ASSERT_EQ(symlink((p + "outside").c_str(), (p + "E/Top/world").c_str()), 0);
+  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", p + "W/Top/*.mp3", p + "E/Top"}), 0);
+  EXPECT_EQ(folder.Read("outside/victim.mp3"), "victim");
+  EXPECT_EQ(folder.List("outside"), (std::vector<std::string>{"keep.txt", "victim.mp3"}));
+  EXPECT_EQ(folder.Read("E/Top/a.mp3"), "a");
+  EXPECT_EQ(folder.Read("E/Top/world/b.mp3"), "b");
+  // "*.*" takes files without an extension too, as the icons' copy needs.
+  folder.Write("P/icons/LICENSE", "l");
+  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", p + "P/icons/*.*", p + "E/icons"}), 0);
+  EXPECT_EQ(folder.Read("E/icons/LICENSE"), "l");
+}
+
+// The refusal of "/" and of the home folder is decided on the path text; no
+// removal is ever aimed at them.
+TEST(BrevoraCmd, RootAndHomeAreProtected) {
+  for (const char* path :
+       {"/", "//", "/.", "/home/u/..//..", "/home/u", "/home/u/", "/home/x/../u"}) {
+    EXPECT_TRUE(IsProtectedFolder(path, "/tmp", "/home/u")) << path;
+  }
+  EXPECT_TRUE(IsProtectedFolder(".", "/home/u", "/home/u/"));
+  EXPECT_TRUE(IsProtectedFolder("..", "/home", ""));
+  for (const char* path : {"/home/u/Top", "/home", "Top", "/home/u/Top/.."}) {
+    EXPECT_EQ(IsProtectedFolder(path, "/home/u", "/home/u"), std::string(path) == "/home/u/Top/..")
+        << path;
+  }
+  EXPECT_FALSE(IsProtectedFolder("/home/u", "/", ""));
+}
+
 TEST(BrevoraCmd, MakeFolder) {
   TempFolder folder;
   EXPECT_EQ(Interpret({"mkdir", folder.path() + "a/b c/d"}), 0);
@@ -57,25 +105,28 @@ TEST(BrevoraCmd, CopyFiles) {
                     (folder.path() + "W/Top/l.mp3").c_str()),
             0);
   folder.Write("E/Top/a.mp3", "old");
-  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.mp3", folder.path() + "E/Top"}),
-            0);
+  EXPECT_EQ(
+      Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.mp3", folder.path() + "E/Top"}), 0);
   EXPECT_EQ(folder.List("E/Top"), (std::vector<std::string>{"a.mp3", "world"}));
   EXPECT_EQ(folder.Read("E/Top/a.mp3"), "a");
   EXPECT_EQ(folder.List("E/Top/world"), std::vector<std::string>{"b.mp3"});
 
-  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/?.txt", folder.path() + "T"}), 0);
+  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/?.txt", folder.path() + "T"}),
+            0);
   EXPECT_EQ(folder.List("T"), std::vector<std::string>{"sports"});
-  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.*", folder.path() + "All"}), 0);
+  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.*", folder.path() + "All"}),
+            0);
   EXPECT_EQ(folder.List("All"),
             (std::vector<std::string>{"UPPER.MP3", "a.mp3", "sports", "world"}));
 
-  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.asx", folder.path() + "N"}), 1);
+  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.asx", folder.path() + "N"}),
+            1);
   EXPECT_FALSE(folder.Exists("N"));
   EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "none/*.*", folder.path() + "N"}), 1);
   EXPECT_EQ(Interpret({"xcopy", folder.path() + "W/Top/*.mp3", folder.path() + "N"}), 4);
   folder.Write("file", "");
-  EXPECT_EQ(Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.mp3", folder.path() + "file/x"}),
-            5);
+  EXPECT_EQ(
+      Interpret({"xcopy", "/S", "/Y", folder.path() + "W/Top/*.mp3", folder.path() + "file/x"}), 5);
 }
 
 TEST(BrevoraCmd, UnknownCommands) {

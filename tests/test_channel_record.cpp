@@ -1,8 +1,8 @@
-#include "channels/channel_record.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include "channels/channel_record.h"
 
 namespace brevora {
 namespace {
@@ -159,8 +159,8 @@ TEST(ChannelRecord, PasswordsThatBreakTheLineAreEscaped) {
   // A password without such bytes is stored exactly as scrambled.
   EXPECT_EQ(EncodePasswordField(ScramblePassword("abcd")), ScramblePassword("abcd"));
   EXPECT_EQ(EncodePasswordField(ScramblePassword("1")), "Ma7c");
-  EXPECT_EQ(DecodePasswordField("Ma3"), "Ma3");     // odd length: not escaped
-  EXPECT_EQ(DecodePasswordField("Ma3x"), "Ma3x");   // not hexadecimal
+  EXPECT_EQ(DecodePasswordField("Ma3"), "Ma3");    // odd length: not escaped
+  EXPECT_EQ(DecodePasswordField("Ma3x"), "Ma3x");  // not hexadecimal
   EXPECT_EQ(ScramblePassword(DecodePasswordField("Ma")), "");
 }
 

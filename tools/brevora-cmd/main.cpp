@@ -14,14 +14,23 @@
 // write error; 9 for an unknown command or wrong arguments. Commands and
 // switches are read without regard to letter case; file names match exactly.
 // Symbolic links are never followed: rmdir removes a link, not its target,
-// and xcopy copies regular files only.
+// with or without a trailing "/", and never descends through a link or into
+// another file system; xcopy copies regular files only and replaces a link at
+// the destination by the file instead of writing through it. rmdir refuses the
+// root folder and the user's home folder.
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
+
+#include "removal_guard.h"
 
 namespace fs = std::filesystem;
 
@@ -73,16 +82,61 @@ bool TakeSwitches(std::vector<std::string>& args, std::initializer_list<const ch
   return true;
 }
 
+// "a/b/" names the entry "a/b" itself, so that a link named with a trailing
+// separator is the link and not the folder it points to.
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// Removes a folder's entries and the folder, depth first, without following
+// links and without entering a folder of another file system (device).
+bool RemoveTree(const fs::path& folder, dev_t device, std::string& failure) {
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    struct stat entry {};
+    if (lstat(it->path().c_str(), &entry) != 0) continue;  // gone meanwhile
+    if (S_ISDIR(entry.st_mode)) {
+      if (entry.st_dev != device) {
+        failure = it->path().string() + " is another file system";
+        return false;
+      }
+      if (!RemoveTree(it->path(), device, failure)) return false;
+    } else if (unlink(it->path().c_str()) != 0) {
+      failure = it->path().string() + ": " + std::generic_category().message(errno);
+      return false;
+    }
+  }
+  if (error) {
+    failure = folder.string() + ": " + error.message();
+    return false;
+  }
+  if (rmdir(folder.c_str()) != 0) {
+    failure = folder.string() + ": " + std::generic_category().message(errno);
+    return false;
+  }
+  return true;
+}
+
 int RemoveFolder(std::vector<std::string> args, std::initializer_list<const char*> switches) {
   if (!TakeSwitches(args, switches) || args.size() != 1) {
     return Fail("usage: rmdir /S /Q PATH", kUsageError);
   }
   std::error_code error;
-  const fs::file_status status = fs::symlink_status(args[0], error);
-  if (!fs::exists(status)) return Fail("cannot find " + args[0], 2);
-  if (!fs::is_directory(status)) return Fail(args[0] + " is not a folder", 1);
-  fs::remove_all(args[0], error);
-  if (error) return Fail("cannot remove " + args[0] + ": " + error.message(), 1);
+  const char* home = std::getenv("HOME");
+  if (brevora::IsProtectedFolder(args[0], fs::current_path(error).string(), home ? home : "")) {
+    return Fail("refusing to remove " + args[0], 1);
+  }
+  const std::string path = WithoutTrailingSeparators(args[0]);
+  struct stat entry {};
+  if (lstat(path.c_str(), &entry) != 0) return Fail("cannot find " + args[0], 2);
+  if (S_ISLNK(entry.st_mode)) {
+    if (unlink(path.c_str()) != 0) return Fail("cannot remove the link " + args[0], 1);
+    return 0;  // the link goes, what it points to stays
+  }
+  if (!S_ISDIR(entry.st_mode)) return Fail(args[0] + " is not a folder", 1);
+  std::string failure;
+  if (!RemoveTree(path, entry.st_dev, failure)) return Fail("cannot remove " + failure, 1);
   return 0;
 }
 
@@ -93,6 +147,22 @@ int MakeFolder(const std::vector<std::string>& args) {
   fs::create_directories(args[0], error);
   if (error) return Fail("cannot create " + args[0] + ": " + error.message(), 1);
   return 0;
+}
+
+// Creates the folders of `relative` below `destination`; a link standing where
+// one of them belongs is replaced by a real folder.
+bool MakeRealFolders(const fs::path& destination, const fs::path& relative,
+                     std::error_code& error) {
+  fs::path folder = destination;
+  if (!fs::exists(folder, error)) fs::create_directories(folder, error);
+  for (const fs::path& part : relative) {
+    folder /= part;
+    const fs::file_status status = fs::symlink_status(folder, error);
+    if (fs::is_symlink(status)) fs::remove(folder, error);
+    if (!fs::is_directory(fs::symlink_status(folder, error))) fs::create_directory(folder, error);
+    if (error) return false;
+  }
+  return !error;
 }
 
 int CopyFiles(std::vector<std::string> args) {
@@ -120,9 +190,14 @@ int CopyFiles(std::vector<std::string> args) {
   if (found.empty()) return Fail("file not found - " + wildcard, 1);
 
   for (const fs::path& file : found) {
-    const fs::path target = destination / fs::relative(file, source);
-    fs::create_directories(target.parent_path(), error);
-    if (!error) fs::copy_file(file, target, fs::copy_options::overwrite_existing, error);
+    const fs::path relative = fs::relative(file, source);
+    if (!MakeRealFolders(destination, relative.parent_path(), error)) {
+      return Fail("cannot create the folders of " + relative.string() + ": " + error.message(), 5);
+    }
+    const fs::path target = destination / relative;
+    // A link at the target is replaced by the file, never written through.
+    if (fs::is_symlink(fs::symlink_status(target, error))) fs::remove(target, error);
+    fs::copy_file(file, target, fs::copy_options::overwrite_existing, error);
     if (error) return Fail("cannot write " + target.string() + ": " + error.message(), 5);
   }
   return 0;
