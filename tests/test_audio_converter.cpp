@@ -1,11 +1,16 @@
 // Speaking files and the conversion pass, with a scripted speech engine and
 // the real encoder.
-#include "pipeline/audio_converter.h"
-
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "fakes/audio.h"
+#include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
+#include "pipeline/audio_converter.h"
+#include "pipeline/text_file.h"
 
 namespace brevora {
 namespace {
@@ -65,24 +70,27 @@ TEST(SpeakFile, PathsAndInputs) {
   const std::string log = c.Log();
   EXPECT_NE(log.find("] ERROR - File name is not specified!\r\r\n"), std::string::npos);
   EXPECT_NE(log.find("] ERROR - No file extension!\r\r\n"), std::string::npos);
-  EXPECT_NE(log.find("] ERROR - Error openning the file " + missing + " \r\r\n"), std::string::npos);
+  EXPECT_NE(log.find("] ERROR - Error openning the file " + missing + " \r\r\n"),
+            std::string::npos);
   EXPECT_EQ(c.LogEntries(), 3);
   EXPECT_FALSE(c.folder.Exists("missing.wav"));
 }
 
+// An engine that fails leaves no WAV file that could pass for a whole one.
 TEST(SpeakFile, EngineFailuresAreSpeakErrors) {
   Converting c;
   c.engine.failSpeak = true;
-  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("a.txt", "x")), 0);
+  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("a.txt", "x")), -1);
   c.engine.failSpeak = false;
   c.engine.failSelect = true;
-  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("b.txt", "x")), 0);
+  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("b.txt", "x")), -1);
   c.converter.speechVoice = nullptr;
-  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("c.txt", "x")), 0);
+  EXPECT_EQ(c.converter.SpeakFile(c.folder.Write("c.txt", "x")), -1);
   const std::string log = c.Log();
   for (const char* base : {"a", "b", "c"}) {
     EXPECT_NE(log.find("] ERROR - Speak error: " + c.folder.path() + base + "\r\r\n"),
               std::string::npos);
+    EXPECT_FALSE(c.folder.Exists(std::string(base) + ".wav")) << base;
   }
   EXPECT_EQ(c.LogEntries(), 3);
 }
@@ -129,38 +137,136 @@ TEST(ConvertAll, NothingToConvert) {
   EXPECT_NE(c.Log().find("] ERROR - No .wav files found.\r\r\n"), std::string::npos);
 }
 
-// A cancel during the first file: it keeps its WAV file, the count is 0, and
-// "No .wav files found." is logged as well.
+// A cancel while the first file is spoken stops the engine inside it and
+// deletes its partial WAV file; a file that was spoken whole before the
+// cancel was seen keeps its WAV file. Nothing after it is started.
 TEST(ConvertAll, CancelDuringTheFirstFile) {
-  Converting c;
-  c.folder.Write("Top/a.txt", "first");
-  c.folder.Write("Top/sub/b.txt", "second");
-  c.engine.onSpeak = [&c] { c.converter.abortRequested = 1; };
-  EXPECT_EQ(c.converter.ConvertAll(&c.engine, "", c.folder.path()), 1);
-  EXPECT_EQ(c.engine.spoken.size(), 1u);
-  EXPECT_TRUE(c.folder.Exists("Top/a.wav"));
-  EXPECT_FALSE(c.folder.Exists("Top/a.mp3"));
-  EXPECT_EQ(c.LogEntries(), 1);
-  EXPECT_NE(c.Log().find("No .wav files found."), std::string::npos);
+  for (const bool whole : {false, true}) {
+    Converting c;
+    c.folder.Write("Top/a.txt", whole ? "" : "first");  // no text: spoken whole at once
+    c.folder.Write("Top/sub/b.txt", "second");
+    c.engine.onSpeak = [&c] { c.converter.abortRequested = 1; };
+    EXPECT_EQ(c.converter.ConvertAll(&c.engine, "", c.folder.path()), 1);
+    EXPECT_EQ(c.engine.spoken.size(), 1u);
+    EXPECT_EQ(c.folder.Exists("Top/a.wav"), whole);
+    EXPECT_FALSE(c.folder.Exists("Top/a.mp3"));
+    EXPECT_EQ(c.LogEntries(), 1) << c.Log();
+    EXPECT_NE(c.Log().find("No .wav files found."), std::string::npos);
+  }
 }
 
-// A WAV file that cannot be deleted ends its folder uncounted; the parent
-// goes on with its next sub-folder.
+// A cancel while a file is encoded stops the encoder between chunks: the
+// partial MP3 file goes, the WAV file spoken whole stays, nothing else starts.
+TEST(ConvertAll, CancelDuringEncoding) {
+  Converting c;
+  c.engine.samplesPerByte = 16000;  // seconds of audio, many chunks
+  c.folder.Write("Top/a.txt", "first");
+  c.folder.Write("Top/b.txt", "second");
+  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
+  EncoderEntryPoints entry = lame->EntryPoints();
+  int chunks = 0;
+  auto encode = entry.beEncodeChunk;
+  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
+                            uint32_t* made) {
+    if (++chunks == 3) c.converter.abortRequested = 1;
+    return encode(s, n, in, out, made);
+  };
+  c.converter.SetEntryPointsForTesting(entry);
+  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 0);
+  EXPECT_EQ(chunks, 3);
+  EXPECT_EQ(c.engine.spoken.size(), 1u);
+  const std::string first = c.engine.spoken[0] == "first" ? "a" : "b";
+  EXPECT_TRUE(c.folder.Exists("Top/" + first + ".wav"));
+  EXPECT_FALSE(c.folder.Exists("Top/" + first + ".mp3"));
+  EXPECT_EQ(c.Log(), "");
+}
+
+// Articles are untrusted: a FIFO, a link to an endless device and a file
+// above the size limit are logged and skipped without blocking; a file that
+// cannot be spoken is skipped too; the folder's other files and its
+// sub-folders are still converted and counted.
+TEST(ConvertAll, BadArticlesDoNotLoseTheOthers) {
+  Converting c;
+  c.folder.Write("Top/good.txt", "good");
+  c.folder.Write("Top/sub/deep.txt", "deep");
+  testing::Fifo fifo(c.folder.path() + "Top/fifo.txt");
+  ASSERT_EQ(symlink("/dev/zero", (c.folder.path() + "Top/zero.txt").c_str()), 0);
+  c.folder.Write("Top/huge.txt", std::string(kMaxArticleBytes + 1, 'a'));
+  c.folder.Write("Top/unwritable.txt", "x");
+  c.folder.Write("Top/unwritable.wav/keep", "");  // no WAV file can be made here
+  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 2);
+  EXPECT_TRUE(c.folder.Exists("Top/good.mp3"));
+  EXPECT_TRUE(c.folder.Exists("Top/sub/deep.mp3"));
+  const std::string log = c.Log();
+  const std::string top = c.folder.path() + "Top/";
+  EXPECT_NE(log.find("Error openning the file " + top + "fifo.txt"), std::string::npos) << log;
+  EXPECT_NE(log.find("Error openning the file " + top + "zero.txt"), std::string::npos) << log;
+  EXPECT_NE(log.find("The file " + top + "huge.txt is larger than 1048576 bytes"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("Speak error: " + top + "unwritable"), std::string::npos) << log;
+  EXPECT_EQ(c.LogEntries(), 4);
+}
+
+// A WAV file that exists and cannot be deleted ends its folder uncounted; the
+// parent goes on with its next sub-folder.
 TEST(ConvertAll, WavThatCannotBeDeleted) {
   Converting c;
   c.folder.Write("Top/a/one.txt", "one");
   c.folder.Write("Top/b/two.txt", "two");
   c.folder.Write("Top/b/three.txt", "three");
-  c.folder.Write("Top/b/two.wav/keep", "");  // a folder: no WAV file can replace it
-  c.folder.Write("Top/b/three.wav/keep", "");
+  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
+  EncoderEntryPoints entry = lame->EntryPoints();
+  auto encode = entry.beEncodeChunk;
+  // While "two" is encoded, a folder takes the place of its WAV file.
+  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
+                            uint32_t* made) {
+    const std::string wav = c.folder.path() + "Top/b/two.wav";
+    if (c.engine.spoken.back() == "two" && !c.folder.Exists("Top/b/two.wav/keep")) {
+      unlink(wav.c_str());
+      c.folder.Write("Top/b/two.wav/keep", "");
+    }
+    return encode(s, n, in, out, made);
+  };
+  c.converter.SetEntryPointsForTesting(entry);
   EXPECT_EQ(c.converter.ConvertAll(&c.engine, "", c.folder.path()), 0);
   EXPECT_TRUE(c.folder.Exists("Top/a/one.mp3"));
-  EXPECT_EQ(c.engine.spoken, std::vector<std::string>{"one"});
+  // Folder b ends at "two" ("three" may come before it in the listing).
+  EXPECT_NE(std::find(c.engine.spoken.begin(), c.engine.spoken.end(), "two"),
+            c.engine.spoken.end());
+  EXPECT_EQ(c.LogEntries(), 1);
+  EXPECT_NE(c.Log().find("No .wav files found."), std::string::npos);
+}
+
+// Writes that fail (here past a file-size limit, as on a full disk) are
+// logged, and the file that failed is deleted instead of being left empty or
+// short: the WAV file while speaking, the MP3 file when its last bytes are
+// flushed.
+TEST(ConvertAll, FailedWritesAreLoggedAndLeaveNoFile) {
+  Converting c;
+  c.folder.Write("big.txt", std::string(200, 'x'));  // 2000 samples a byte: far past the limit
+  // One second: about 3000 bytes of MP3, which stay in the stream's buffer
+  // until it is flushed.
+  c.folder.Write("small.wav", testing::MakeWav(testing::Tone(16000), 16000));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    c.engine.samplesPerByte = 2000;
+    const bool ok = c.converter.SpeakFile(c.folder.path() + "big.txt") == -1 &&
+                    c.converter.EncodeFile(c.folder.path() + "small.txt") == -1;
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(c.folder.Exists("big.wav"));
+  EXPECT_FALSE(c.folder.Exists("small.mp3"));
   const std::string log = c.Log();
-  // Folder b stops at its first file: one speak error, one deletion failure.
-  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2);
-  EXPECT_NE(log.find("No .wav files found."), std::string::npos);
-  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top/b", "*.txt"), 0);
+  EXPECT_NE(log.find("Speak error: " + c.folder.path() + "big"), std::string::npos) << log;
+  EXPECT_NE(log.find("] ERROR - Output file write error\r\r\n"), std::string::npos) << log;
 }
 
 }  // namespace

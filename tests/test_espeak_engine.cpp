@@ -1,12 +1,11 @@
 // The real speech engine, through the converter's SpeakFile: the markup the
 // articles carry is obeyed, and text that only looks like markup is spoken.
-#include "pipeline/espeak_engine.h"
-
 #include <gtest/gtest.h>
 
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/audio_converter.h"
+#include "pipeline/espeak_engine.h"
 
 namespace brevora {
 namespace {
@@ -78,8 +77,8 @@ TEST_F(EspeakTest, WindowsSpeechTagsAreObeyed) {
   EXPECT_GT(Seconds(std::string(kNews) + "<silence msec=\"2000\"/>Done."), plain + 1.8);
   EXPECT_GT(Seconds("<spell>Rain tomorrow</spell>"), Seconds("Rain tomorrow") * 1.5);
   const double loud = testing::Loudness(Speak(kNews, "loud").samples);
-  const double quiet =
-      testing::Loudness(Speak(std::string("<volume level=\"10\">") + kNews + "</volume>", "quiet").samples);
+  const double quiet = testing::Loudness(
+      Speak(std::string("<volume level=\"10\">") + kNews + "</volume>", "quiet").samples);
   EXPECT_LT(quiet, loud * 0.6);
   // Emphasis slows the speech a little; the tags themselves are not read aloud.
   EXPECT_LT(Seconds(std::string("<emph>") + kNews + "</emph>"), plain * 1.4);
@@ -107,9 +106,15 @@ TEST_F(EspeakTest, VoicesAndTheirSelection) {
 }
 
 // A voice that cannot be selected is a speak error; the next file is fine.
+// A page asking for a pause of 1000 s gets a few seconds.
+TEST_F(EspeakTest, PausesFromPagesAreBounded) {
+  EXPECT_LT(Seconds("Hello there.<break time=\"1000s\"/> Goodbye."), 6.0);
+}
+
 TEST_F(EspeakTest, UnknownVoiceIsASpeakError) {
   converter->voiceToken = "no/such-voice";
-  Speak(kNews);
+  EXPECT_EQ(converter->SpeakFile(folder.Write("a.txt", kNews)), -1);
+  EXPECT_FALSE(folder.Exists("a.wav"));
   EXPECT_NE(folder.Read("Brevora.log").find("ERROR - Speak error: " + folder.path() + "a\r\r\n"),
             std::string::npos);
   converter->voiceToken.clear();

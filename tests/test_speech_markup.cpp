@@ -1,6 +1,8 @@
-#include "pipeline/speech_markup.h"
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "pipeline/speech_markup.h"
 
 namespace brevora {
 namespace {
@@ -38,9 +40,34 @@ TEST(SpeechMarkup, WindowsSpeechTagsBecomeSsml) {
   EXPECT_EQ(PrepareSpeechMarkup("<sapi><bookmark mark=\"x\"/>text</sapi>"), "text");
 }
 
+// Markup from a page cannot stretch an article: pauses are bounded one by one
+// and together, rates stay within a third and three times the normal one,
+// durations and audio elements are left out.
+TEST(SpeechMarkup, MarkupFromPagesIsBounded) {
+  EXPECT_EQ(PrepareSpeechMarkup("a<break time=\"1000s\"/>b<break time='250ms'></break>c"),
+            "a<break time=\"3000ms\"/>b<break time=\"250ms\"/>c");
+  EXPECT_EQ(PrepareSpeechMarkup("<silence msec=\"99999\"/><break strength=\"x-strong\"/>"
+                                "<break strength=\"forever\"/><break time=\"1e9d\"/>"),
+            "<break time=\"3000ms\"/><break strength=\"x-strong\"/><break strength=\"medium\"/>"
+            "<break strength=\"medium\"/>");
+  std::string many;
+  for (int i = 0; i < 40; ++i) many += "<break time=\"3s\"/>x";
+  const std::string bounded = PrepareSpeechMarkup(many);
+  EXPECT_EQ(std::count(bounded.begin(), bounded.end(), '/'), 20);  // 60 s in all
+  EXPECT_EQ(std::count(bounded.begin(), bounded.end(), 'x'), 40);
+  EXPECT_EQ(
+      PrepareSpeechMarkup("<prosody rate=\"1%\" duration=\"9999s\" pitch=\"high\">a</prosody>"
+                          "<prosody rate=\"-90%\">b</prosody><prosody rate=\"0.1\">c</prosody>"
+                          "<prosody rate=\"x-slow\" volume='\"x'>d</prosody>"),
+      "<prosody pitch=\"high\" rate=\"33%\">a</prosody><prosody rate=\"33%\">b</prosody>"
+      "<prosody rate=\"33%\">c</prosody><prosody rate=\"x-slow\">d</prosody>");
+  EXPECT_EQ(PrepareSpeechMarkup("<audio src=\"/dev/zero\">the sound</audio>"), "the sound");
+}
+
 // An empty-element tag lasts to the end of the element around it, or of the text.
 TEST(SpeechMarkup, EmptyElementsLastToTheEndOfTheirScope) {
-  EXPECT_EQ(PrepareSpeechMarkup("a <volume level=\"50\"/>b"), "a <prosody volume=\"50\">b</prosody>");
+  EXPECT_EQ(PrepareSpeechMarkup("a <volume level=\"50\"/>b"),
+            "a <prosody volume=\"50\">b</prosody>");
   EXPECT_EQ(PrepareSpeechMarkup("<rate speed=\"0\">a<volume level=\"10\"/>b</rate>c"),
             "<prosody rate=\"100%\">a<prosody volume=\"10\">b</prosody></prosody>c");
   // Closing tags without an opening one, and values that are not numbers.

@@ -64,31 +64,56 @@ CAudioConverter::CAudioConverter(const std::string& logPath,
 
 CAudioConverter::~CAudioConverter() = default;
 
+// Stops the engine from its own callback once a cancel is asked for.
+class AbortableSink : public SampleSink {
+ public:
+  AbortableSink(SampleSink& next, const std::atomic<int>& abort) : next_(next), abort_(abort) {}
+  bool Samples(const int16_t* samples, size_t count) override {
+    if (abort_) {
+      cancelled = true;
+      return false;
+    }
+    return next_.Samples(samples, count);
+  }
+  bool cancelled = false;
+
+ private:
+  SampleSink& next_;
+  const std::atomic<int>& abort_;
+};
+
 // A chain of sinks from the engine to the WAV file: the resampler sits in
 // front of the writer when the engine speaks at another rate.
-bool CAudioConverter::SpeakInto(const std::u16string& text, const std::string& wavName) {
+CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
+                                                   const std::string& wavName) {
   WavWriter writer(kWavSampleRate, &times.wavWriting);
-  if (!writer.Open(wavName)) return false;
-  if (!speechVoice->SelectVoice(voiceToken)) return false;  // the writer finishes the file
+  if (!writer.Open(wavName)) return Spoken::kFailed;
+  if (!speechVoice->SelectVoice(voiceToken)) return Spoken::kFailed;  // the writer finishes
   const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
   std::optional<ResamplingSink> resampler;
   SampleSink* sink = &writer;
   if (speechVoice->SampleRate() != kWavSampleRate) {
     resampler.emplace(speechVoice->SampleRate(), kWavSampleRate, writer, &times.resampling);
-    if (!resampler->ok()) return false;
+    if (!resampler->ok()) return Spoken::kFailed;
     sink = &*resampler;
   }
+  AbortableSink abortable(*sink, abortRequested);
   // The engine's own time: the time of the call less what its sinks spent.
   const double sinksBefore = times.resampling.seconds + times.wavWriting.seconds;
   const auto start = std::chrono::steady_clock::now();
-  bool spoken = speechVoice->Speak(markup, *sink);
+  bool spoken = speechVoice->Speak(markup, abortable);
   const double elapsed =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   times.synthesis.seconds +=
       elapsed - (times.resampling.seconds + times.wavWriting.seconds - sinksBefore);
+  if (abortable.cancelled) {
+    writer.Finish();
+    return Spoken::kCancelled;
+  }
   if (resampler) spoken = resampler->Finish() && spoken;
   const bool written = writer.Finish();
-  return spoken && written;
+  if (writer.TooLarge()) return Spoken::kTooLarge;
+  return spoken && written ? Spoken::kWhole : Spoken::kFailed;
 }
 
 int CAudioConverter::SpeakFile(const std::string& textPath) {
@@ -101,15 +126,27 @@ int CAudioConverter::SpeakFile(const std::string& textPath) {
     return -1;
   }
   const std::string base = textPath.substr(0, textPath.size() - 4);
-  const auto text = ReadTextFile(textPath);
+  TextFileProblem problem = TextFileProblem::kNone;
+  const auto text = ReadTextFile(textPath, &problem);
+  if (problem == TextFileProblem::kTooLarge) {
+    log_.LogError(kLogArticleTooLarge, textPath.c_str(),
+                  static_cast<unsigned long>(kMaxArticleBytes));
+    return -1;
+  }
   if (!text) {
     log_.LogError(kLogOpenTextFailed, textPath.c_str());
     return -1;
   }
-  if (speechVoice == nullptr || !SpeakInto(*text, base + ".wav")) {
+  const std::string wavName = base + ".wav";
+  const Spoken spoken = speechVoice == nullptr ? Spoken::kFailed : SpeakInto(*text, wavName);
+  if (spoken == Spoken::kWhole) return 0;
+  if (spoken == Spoken::kTooLarge) {
+    log_.LogError(kLogWavTooLarge, base.c_str());
+  } else if (spoken == Spoken::kFailed) {
     log_.LogError(kLogSpeakError, base.c_str());
   }
-  return 0;
+  unlink(wavName.c_str());  // never left looking complete
+  return -1;
 }
 
 int CAudioConverter::EncodeFile(const std::string& textPath) {
@@ -124,16 +161,24 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
     log_.LogError(kLogNoLameInterfaces);
     return -1;
   }
-  File wav(std::fopen(wavName.c_str(), "rb"));
+  File wav(std::fopen(wavName.c_str(), "rbe"));
   if (!wav) {
     log_.LogError(kLogOpenWavFailed, wavName.c_str());
     return -1;
   }
-  File mp3(std::fopen(mp3Name.c_str(), "w+b"));
+  File mp3(std::fopen(mp3Name.c_str(), "w+be"));
   if (!mp3) {
     log_.LogError(kLogCreateFileFailed, mp3Name.c_str());
     return -1;
   }
+  // An MP3 file that is not whole is deleted on every way out but the last.
+  struct PartialFile {
+    const std::string& name;
+    bool whole = false;
+    ~PartialFile() {
+      if (!whole) unlink(name.c_str());
+    }
+  } partial{mp3Name};
   uint32_t chunkSamples = 0, bufferBytes = 0;
   EncoderStream stream = nullptr;
   if (const uint32_t code =
@@ -171,6 +216,7 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
       static_cast<uint32_t>((dataBytes - fullChunks * 2 * chunkSamples) / 2);
 
   for (uint64_t chunk = 0; chunk <= fullChunks; ++chunk) {
+    if (abortRequested) return -1;  // a cancel: the partial file goes
     const uint32_t wanted = chunk < fullChunks ? chunkSamples : lastSamples;
     const size_t read = std::fread(samples.data(), sizeof(int16_t), wanted, wav.get());
     uint32_t made = 0;
@@ -195,12 +241,21 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
     log_.LogError(kLogWriteError);
     return -1;
   }
-  std::fflush(mp3.get());  // the tag writer opens the file by name
+  // The tag writer opens the file by name, so everything must be on disk.
+  if (std::fflush(mp3.get()) != 0) {
+    log_.LogError(kLogWriteError);
+    return -1;
+  }
   if (encoder_.beWriteInfoTag) {
     encoder_.beWriteInfoTag(stream, mp3Name);
   } else {
     encoder_.beWriteVBRHeader(mp3Name);
   }
+  if (std::fclose(mp3.release()) != 0) {
+    log_.LogError(kLogWriteError);
+    return -1;
+  }
+  partial.whole = true;
   return 0;
 }
 
@@ -235,26 +290,33 @@ int CAudioConverter::ConvertFolder(const std::string& folder, const std::string&
   return count;
 }
 
+// A file that cannot be spoken or encoded is logged and skipped; the pass
+// goes on with the next file and the sub-folders. A WAV file that exists and
+// cannot be deleted ends its folder uncounted.
 int CAudioConverter::ConvertListed(const TextFolder& folder) {
   int count = 0;
   for (const std::string& path : folder.files) {
-    progress().FileStarted(++filesStarted_, filesTotal_, path);
-    SpeakFile(path);
     if (abortRequested) return count;
+    progress().FileStarted(++filesStarted_, filesTotal_, path);
+    const bool spoken = SpeakFile(path) == 0;
+    if (abortRequested) return count;  // a file spoken whole keeps its WAV file
+    if (!spoken) continue;
     if (!EqualsIgnoringCase(outputFormat, "wav")) {
-      EncodeFile(path);
+      const bool encoded = EncodeFile(path) == 0;
+      if (!encoded && abortRequested) return count;  // spoken whole: it keeps its WAV file
       const std::string wavName = path.substr(0, path.size() - 4) + ".wav";
       if (unlink(wavName.c_str()) != 0) {
         log_.LogError(kLogNoWavFiles);
         return 0;
       }
+      if (abortRequested) return count;
+      if (!encoded) continue;
     }
-    if (abortRequested) return count;
     ++count;
   }
   for (const TextFolder& sub : folder.folders) {
-    count += ConvertListed(sub);
     if (abortRequested) break;
+    count += ConvertListed(sub);
   }
   return count;
 }

@@ -41,12 +41,16 @@ class CAudioConverter : public Converter {
   int ConvertFolder(const std::string& folder, const std::string& pattern);
 
   // One text file into the WAV file beside it (its name less the last four
-  // characters, plus ".wav"). 0 when the engine was driven to the end (a
-  // failure then is logged), -1 when the input cannot be used.
+  // characters, plus ".wav"). 0 when the WAV file was written whole; -1 when
+  // the input cannot be used, the engine or the write failed (logged), or a
+  // cancel stopped the speaking (not logged). A WAV file that is not whole is
+  // deleted.
   int SpeakFile(const std::string& textPath);
 
   // The WAV file of a text file into its MP3 file. 0 on success, -1 (logged)
-  // on failure; every file and the stream are closed before it returns.
+  // on failure or when a cancel stopped it between chunks (not logged); every
+  // file and the stream are closed before it returns, and an MP3 file that is
+  // not whole is deleted.
   int EncodeFile(const std::string& textPath);
 
   RunLog& Log() { return log_; }
@@ -85,7 +89,8 @@ class CAudioConverter : public Converter {
   RunProgress noProgress_;
   int filesTotal_ = 0;
   int filesStarted_ = 0;
-  bool SpeakInto(const std::u16string& text, const std::string& wavName);
+  enum class Spoken { kWhole, kFailed, kCancelled, kTooLarge };
+  Spoken SpeakInto(const std::u16string& text, const std::string& wavName);
 
   RunLog log_;
   std::unique_ptr<LameEncoder> lame_;

@@ -22,7 +22,7 @@ WavWriter::~WavWriter() {
 }
 
 bool WavWriter::Open(const std::string& path) {
-  file_ = std::fopen(path.c_str(), "wb");
+  file_ = std::fopen(path.c_str(), "wbe");
   if (file_ == nullptr) return false;
   unsigned char header[kHeaderBytes] = {};
   std::fwrite(header, 1, sizeof header, file_);  // sizes follow in Finish
@@ -33,6 +33,10 @@ bool WavWriter::Samples(const int16_t* samples, size_t count) {
   std::optional<StageClock::Scope> timing;
   if (clock_ != nullptr) timing.emplace(*clock_);
   if (file_ == nullptr || failed_) return false;
+  if (dataBytes_ + count * sizeof(int16_t) > UINT32_MAX - 36) {
+    tooLarge_ = failed_ = true;  // the sizes in the header could not say it
+    return false;
+  }
   // WAV samples are little-endian, as this platform's are.
   if (std::fwrite(samples, sizeof(int16_t), count, file_) != count) failed_ = true;
   dataBytes_ += count * sizeof(int16_t);

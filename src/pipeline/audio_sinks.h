@@ -39,6 +39,9 @@ class WavWriter : public SampleSink {
   bool Samples(const int16_t* samples, size_t count) override;
   // Sets the sizes and closes the file; false when anything failed to write.
   bool Finish();
+  // Whether the samples would have passed the 4 GiB a WAV file can describe;
+  // the writer then took no more and Finish reports a failure.
+  bool TooLarge() const { return tooLarge_; }
 
  private:
   int sampleRate_;
@@ -46,6 +49,7 @@ class WavWriter : public SampleSink {
   std::FILE* file_ = nullptr;
   uint64_t dataBytes_ = 0;
   bool failed_ = false;
+  bool tooLarge_ = false;
 };
 
 struct SoxrState;

@@ -29,6 +29,10 @@ inline constexpr char kLogNoWavFiles[] = "[%s] ERROR - No .wav files found.\r\n"
 // Our own: a run that cannot start because a folder is not set.
 inline constexpr char kLogFolderNotSet[] = "[%s] ERROR - The %s folder is not set!\r\n";
 inline constexpr char kLogRunNotStarted[] = "[%s] ERROR - The run could not be started: %s\r\n";
+inline constexpr char kLogArticleTooLarge[] =
+    "[%s] ERROR - The file %s is larger than %lu bytes, so it is not spoken \r\n";
+inline constexpr char kLogWavTooLarge[] =
+    "[%s] ERROR - The speech of %s would make a WAV file larger than 4 GiB, so it is not kept \r\n";
 
 // The time stamp of an entry: two-digit month/day/year, the 24-hour time and
 // AM or PM, "03/15/04 14:05:09 PM", the same on every platform.

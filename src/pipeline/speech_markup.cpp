@@ -101,6 +101,60 @@ int Clamp(int value, int low, int high) {
   return value < low ? low : value > high ? high : value;
 }
 
+// Markup in an article comes from a web page, not from the user, so every
+// value that makes speech longer is bounded to what a person would use: one
+// pause at most kLongestPause, all pauses of an article together at most
+// kPauseBudget, and the rate at least a third of the normal one (the slowest
+// rate of the Windows tags).
+constexpr int kLongestPauseMs = 3000;
+constexpr int kPauseBudgetMs = 60000;
+constexpr int kSlowestRatePercent = 33;
+constexpr int kFastestRatePercent = 300;
+
+// "1000s", "250ms", "2.5s" in milliseconds; nothing for any other form.
+std::optional<double> DurationMs(const std::string& text) {
+  double value = 0;
+  int used = 0;
+  if (std::sscanf(text.c_str(), "%lf%n", &value, &used) != 1 || !(value >= 0)) return std::nullopt;
+  std::string unit = text.substr(static_cast<size_t>(used));
+  unit.erase(std::remove(unit.begin(), unit.end(), ' '), unit.end());
+  if (unit == "ms") return value;
+  if (unit == "s") return value * 1000;
+  return std::nullopt;
+}
+
+// A prosody rate as a percentage of the normal rate, bounded; keywords stay.
+std::optional<std::string> BoundedRate(const std::string& rate) {
+  static const char* const kKeywords[] = {"x-slow", "slow", "medium", "fast", "x-fast", "default"};
+  for (const char* keyword : kKeywords) {
+    if (rate == keyword) return rate;
+  }
+  double value = 0;
+  int used = 0;
+  if (std::sscanf(rate.c_str(), "%lf%n", &value, &used) != 1 || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  const std::string rest = rate.substr(static_cast<size_t>(used));
+  double percent = 0;
+  if (rest == "%") {
+    percent = (rate[0] == '+' || rate[0] == '-') ? 100 + value : value;
+  } else if (rest.empty()) {
+    percent = value * 100;  // a multiple of the normal rate
+  } else {
+    return std::nullopt;
+  }
+  const int bounded = Clamp(static_cast<int>(std::lround(std::clamp(percent, -1e6, 1e6))),
+                            kSlowestRatePercent, kFastestRatePercent);
+  return std::to_string(bounded) + "%";
+}
+
+// Attribute values passed on as they stand: words, numbers, signs, "%".
+bool IsPlainValue(const std::string& value) {
+  return !value.empty() && value.size() <= 16 &&
+         std::all_of(value.begin(), value.end(),
+                     [](char c) { return IsNameChar(c) || c == '+' || c == '%'; });
+}
+
 // The SSML opening of a Windows speech tag with a value, or nothing.
 std::optional<std::string> ProsodyOf(const Tag& tag) {
   char text[64];
@@ -174,6 +228,19 @@ class MarkupWriter {
 
   // Returns false when the tag is not one the engine understands.
   bool Element(const Tag& tag, std::string_view source) {
+    if (tag.name == "break") {
+      if (!tag.closing) Break(tag);
+      return true;
+    }
+    if (tag.name == "prosody") {
+      if (tag.closing) {
+        out_ += source;
+      } else {
+        Prosody(tag);
+      }
+      return true;
+    }
+    if (tag.name == "audio") return true;  // no sound files from a page; its text is spoken
     if (IsSsmlElement(tag.name)) {
       out_ += source;
       return true;
@@ -181,8 +248,7 @@ class MarkupWriter {
     if (IsDroppedTag(tag.name)) return true;
     if (tag.name == "silence") {
       const auto msec = NumberAttribute(tag, "msec");
-      if (msec && !tag.closing)
-        out_ += "<break time=\"" + std::to_string(Clamp(*msec, 0, 60000)) + "ms\"/>";
+      if (msec && !tag.closing) Pause(Clamp(*msec, 0, kLongestPauseMs));
       return true;
     }
     std::string opening, closing;
@@ -207,6 +273,54 @@ class MarkupWriter {
   }
 
  private:
+  // A pause within the article's budget; what is left of the budget is used
+  // up by a pause that asks for more.
+  void Pause(int ms) {
+    ms = std::min(ms, kPauseBudgetMs - pausedMs_);
+    if (ms <= 0) return;
+    pausedMs_ += ms;
+    out_ += "<break time=\"" + std::to_string(ms) + "ms\"/>";
+  }
+
+  void Break(const Tag& tag) {
+    const auto time = tag.attributes.find("time");
+    if (time != tag.attributes.end()) {
+      if (const auto ms = DurationMs(time->second)) {
+        Pause(static_cast<int>(std::min<double>(*ms, kLongestPauseMs)));
+        return;
+      }
+    }
+    const auto strength = tag.attributes.find("strength");
+    static const char* const kStrengths[] = {"none",   "x-weak", "weak",
+                                             "medium", "strong", "x-strong"};
+    std::string chosen = "medium";
+    if (strength != tag.attributes.end()) {
+      for (const char* known : kStrengths) {
+        if (strength->second == known) chosen = known;
+      }
+    }
+    if (chosen == "none") return;
+    if (pausedMs_ + 1000 > kPauseBudgetMs) return;  // a strong pause counts as a second
+    pausedMs_ += 1000;
+    out_ += "<break strength=\"" + chosen + "\"/>";
+  }
+
+  // Rate bounded; pitch, range and volume passed when plain; duration and
+  // anything else left out.
+  void Prosody(const Tag& tag) {
+    std::string opening = "<prosody";
+    for (const auto& [key, value] : tag.attributes) {
+      std::optional<std::string> kept;
+      if (key == "rate") {
+        kept = BoundedRate(value);
+      } else if ((key == "pitch" || key == "range" || key == "volume") && IsPlainValue(value)) {
+        kept = value;
+      }
+      if (kept) opening += " " + key + "=\"" + *kept + "\"";
+    }
+    out_ += opening + (tag.empty ? "/>" : ">");
+  }
+
   void Close(const std::string& name) {
     bool found = false;
     for (const auto& element : open_) found = found || element.name == name;
@@ -229,6 +343,7 @@ class MarkupWriter {
   };
   std::string out_;
   std::vector<OpenElement> open_;
+  int pausedMs_ = 0;
 };
 
 }  // namespace

@@ -17,7 +17,12 @@ namespace brevora {
 //    enclosing element; its other tags (sapi, bookmark, ...) are dropped;
 //  - any other "<", a bare ">" and an "&" that starts no character reference
 //    are escaped, so "AT&T" and "a<b" are spoken, never swallowed;
-//  - a zero character becomes a blank instead of ending the text.
+//  - a zero character becomes a blank instead of ending the text;
+//  - markup comes from web pages, so nothing in it may make an article's
+//    audio longer than its text justifies: a pause (break, silence) lasts at
+//    most 3 s and all pauses of an article at most 60 s, a rate is at least
+//    a third and at most three times the normal one, a prosody duration or an
+//    audio element is left out (the audio element's text is spoken).
 std::string PrepareSpeechMarkup(std::string_view text);
 
 }  // namespace brevora

@@ -1,7 +1,11 @@
 #include "pipeline/text_file.h"
 
-#include "config/file_error.h"
-#include "config/file_io.h"
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 
 namespace brevora {
 
@@ -100,9 +104,46 @@ std::string EncodeUtf8(std::u16string_view text) {
   return out;
 }
 
-std::optional<std::u16string> ReadTextFile(const std::string& path) {
+namespace {
+
+TextFileProblem ReadArticleBytes(const std::string& path, std::string& bytes) {
+  // Non-blocking, so that opening a FIFO does not wait for a writer.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return TextFileProblem::kUnreadable;
+  struct stat info {};
+  TextFileProblem problem = TextFileProblem::kNone;
+  if (fstat(fd, &info) != 0) {
+    problem = TextFileProblem::kUnreadable;
+  } else if (!S_ISREG(info.st_mode)) {
+    problem = TextFileProblem::kNotAFile;
+  } else if (static_cast<uint64_t>(info.st_size) > kMaxArticleBytes) {
+    problem = TextFileProblem::kTooLarge;
+  } else {
+    char buffer[65536];
+    for (;;) {
+      const ssize_t n = read(fd, buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) problem = TextFileProblem::kUnreadable;
+      if (n <= 0) break;
+      bytes.append(buffer, static_cast<size_t>(n));
+      if (bytes.size() > kMaxArticleBytes) {  // grew while being read
+        problem = TextFileProblem::kTooLarge;
+        break;
+      }
+    }
+  }
+  close(fd);
+  if (problem != TextFileProblem::kNone) bytes.clear();
+  return problem;
+}
+
+}  // namespace
+
+std::optional<std::u16string> ReadTextFile(const std::string& path, TextFileProblem* problem) {
   std::string bytes;
-  if (ReadWholeFile(path, bytes) != kNoError) return std::nullopt;
+  const TextFileProblem found = ReadArticleBytes(path, bytes);
+  if (problem != nullptr) *problem = found;
+  if (found != TextFileProblem::kNone) return std::nullopt;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     std::u16string text((bytes.size() - 2) / 2, u'\0');
