@@ -109,12 +109,13 @@ TEST(ChannelFile, FailedSavesLeaveTheFile) {
             std::vector<std::string>{"Channels.txt could not be read, so the channel was not saved!"});
 
   // Channels.txt links into a folder that does not exist: reading finds no
-  // file, and writing through the link fails; the link stays.
+  // file, and writing through the link fails (a path that cannot be created
+  // is invalid); the link stays.
   TempFolder linked;
   ASSERT_EQ(symlink("gone/Channels.txt", (linked.path() + "Channels.txt").c_str()), 0);
   prompt.shown.clear();
   EXPECT_FALSE(SaveChannel(Channel("A", "/a"), linked.path(), prompt));
-  EXPECT_EQ(prompt.shown, std::vector<std::string>{"Configuration file could not be located!"});
+  EXPECT_EQ(prompt.shown, std::vector<std::string>{"All or part of the path is invalid!"});
   EXPECT_EQ(linked.List(), std::vector<std::string>{"Channels.txt"});
 }
 

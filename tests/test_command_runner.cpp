@@ -1,15 +1,16 @@
-#include "pipeline/command_runner.h"
-
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/command_line.h"
+#include "pipeline/command_runner.h"
 #include "pipeline/run_log.h"
 #include "platform/cancel_event.h"
 #include "platform/process.h"
@@ -131,6 +132,56 @@ TEST(TerminateById, EndsOneProcessAndIgnoresTheRest) {
   EXPECT_EQ(TerminateById(0), 0);
   EXPECT_EQ(TerminateById(-1), 0);
   ExpectNoChildren();
+}
+
+// A cancel ends what the child started as well: a crawler's own helpers do
+// not outlive it.
+TEST(RunCommand, CancelEndsTheChildsProcessGroup) {
+  Runner runner;
+  Fifo started(runner.folder.path() + "started");
+  const std::string pidFile = runner.folder.path() + "grandchild";
+  std::thread canceller([&] {
+    started.WaitForWriter();
+    runner.cancel.Set();
+  });
+  EXPECT_EQ(
+      RunCommand(Child("family " + started.path() + " " + pidFile), runner.cancel, runner.log), 1);
+  canceller.join();
+  const pid_t grandchild = std::atoi(runner.folder.Read("grandchild").c_str());
+  ASSERT_GT(grandchild, 0);
+  // Killed with its group; its parent is gone, so init reaps it soon.
+  for (int i = 0; i < 500 && kill(grandchild, 0) == 0; ++i) usleep(10000);
+  EXPECT_NE(kill(grandchild, 0), 0);
+}
+
+// Children inherit no descriptor of the program's own: not the log, not a
+// file it has open, not the cancel event. (Descriptors the test process
+// itself inherited open may pass on; they are not ours.)
+TEST(ChildProcess, InheritsNoDescriptorOfTheProgram) {
+  Runner runner;  // its log is open
+  std::FILE* open = std::fopen((runner.folder.path() + "kept-open").c_str(), "we");
+  ASSERT_NE(open, nullptr);
+  std::vector<std::string> ours = {std::to_string(fileno(open)),
+                                   std::to_string(runner.cancel.NativeHandle())};
+  for (int fd = 3; fd < 1024; ++fd) {
+    char target[512] = {};
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (readlink(link.c_str(), target, sizeof target - 1) > 0 &&
+        std::string(target).starts_with(runner.folder.path())) {
+      ours.push_back(std::to_string(fd));
+    }
+  }
+  EXPECT_GE(ours.size(), 3u);  // the log too
+  const std::string listed = runner.folder.path() + "descriptors";
+  auto child = ChildProcess::Spawn({TEST_CHILD_PATH, "descriptors", listed});
+  ASSERT_TRUE(child.has_value());
+  EXPECT_EQ(child->Reap().code, 0);
+  std::fclose(open);
+  const std::string inherited = "\n" + runner.folder.Read("descriptors");
+  EXPECT_NE(inherited.find("\n0\n1\n2\n"), std::string::npos) << inherited;
+  for (const std::string& fd : ours) {
+    EXPECT_EQ(inherited.find("\n" + fd + "\n"), std::string::npos) << fd << " in" << inherited;
+  }
 }
 
 // A child still running when its owner goes away is ended and reaped.

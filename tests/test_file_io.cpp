@@ -1,9 +1,9 @@
-#include "config/file_io.h"
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "config/file_error.h"
+#include "config/file_io.h"
 #include "fakes/temp_folder.h"
 
 namespace brevora {
@@ -36,15 +36,40 @@ TEST(FileIo, FailedWriteLeavesOldFile) {
   // The temporary name cannot be made: its name grows past the limit.
   const std::string longName(250, 'n');
   EXPECT_EQ(WriteFileAtomically(folder.path() + longName, "new"), kBadPath);
+  // A folder that does not exist: the path is invalid, not a missing file.
+  EXPECT_EQ(WriteFileAtomically(folder.path() + "no/such/Brevora.cfg", "new"), kBadPath);
   EXPECT_EQ(folder.Read("keep.txt"), "old\r\n");
   EXPECT_EQ(folder.List(), (std::vector<std::string>{"dir", "keep.txt"}));
+}
+
+// Temporary files that a process killed during a save left behind go before
+// the next save in their folder, once they are older than a minute; a young
+// one may be another save in progress, and other files are never touched.
+TEST(FileIo, StaleTemporariesAreRemoved) {
+  TempFolder folder;
+  const auto age = [&](const std::string& name, int seconds) {
+    folder.Write(name, "left");
+    const timespec times[2] = {{time(nullptr) - seconds, 0}, {time(nullptr) - seconds, 0}};
+    utimensat(AT_FDCWD, (folder.path() + name).c_str(), times, 0);
+  };
+  age(".Brevora.cfg-a1B2c3", 120);
+  age(".Brevora.cfg-d4E5f6", 5);
+  age(".Brevora.cfg-toolong1", 120);
+  age(".Channels.txt-g7H8i9", 120);
+  age(".other-j1K2l3", 120);
+  ASSERT_EQ(WriteFileAtomically(folder.path() + "Brevora.cfg", "new"), kNoError);
+  EXPECT_EQ(folder.List(),
+            (std::vector<std::string>{".Brevora.cfg-d4E5f6", ".Brevora.cfg-toolong1",
+                                      ".Channels.txt-g7H8i9", ".other-j1K2l3", "Brevora.cfg"}));
+  RemoveStaleTemporaries(folder.path(), {"Brevora.cfg", "Brevora.bak", "Channels.txt"});
+  EXPECT_EQ(folder.List(), (std::vector<std::string>{".Brevora.cfg-d4E5f6", ".Brevora.cfg-toolong1",
+                                                     ".other-j1K2l3", "Brevora.cfg"}));
 }
 
 TEST(FileIo, WritesThroughSymbolicLink) {
   TempFolder folder;
   folder.Write("real.cfg", "old");
-  ASSERT_EQ(symlink((folder.path() + "real.cfg").c_str(), (folder.path() + "link.cfg").c_str()),
-            0);
+  ASSERT_EQ(symlink((folder.path() + "real.cfg").c_str(), (folder.path() + "link.cfg").c_str()), 0);
   EXPECT_EQ(WriteFileAtomically(folder.path() + "link.cfg", "new"), kNoError);
   EXPECT_EQ(folder.Read("real.cfg"), "new");
   struct stat info {};

@@ -19,6 +19,7 @@
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "config/configuration_commands.h"
+#include "config/file_io.h"
 #include "config/main_window_rules.h"
 #include "pipeline/audio_converter.h"
 #include "pipeline/espeak_engine.h"
@@ -139,6 +140,8 @@ bool CBrevoraDlg::OnInitDialog() {
   controls_.firstStartTimeEdit->setTime(TimeOfDay(record_.firstStartTime));
   controls_.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
   if (speechStatus_ == 0) speechStatus_ = FillVoiceList();
+  // What a save cut short by a kill left beside the program's files.
+  RemoveStaleTemporaries(programFolder_, {"Brevora.cfg", "Brevora.bak", "Channels.txt"});
   ReadStartupConfiguration(*this, programFolder_, *prompt_);
   AddTrayIcon();
   if (BackupConfiguration(programFolder_, *prompt_) == BackupResult::ConfigurationMissing) {

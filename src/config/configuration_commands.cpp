@@ -23,7 +23,7 @@ std::string BackupPath(const std::string& folder) { return folder + "Brevora.bak
 // failed open.
 int ReadConfigurationFile(const std::string& path, ConfigurationWindow& window,
                           UserPrompt& prompt) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
   if (file == nullptr) return CauseFromErrno(errno);
   struct stat info {};
   if (fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {

@@ -1,5 +1,6 @@
 #include "config/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <vector>
 
 #include "config/file_error.h"
@@ -16,7 +18,7 @@ namespace brevora {
 
 int ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
   if (file == nullptr) return CauseFromErrno(errno);
   char buffer[65536];
   size_t n;
@@ -62,18 +64,45 @@ bool WriteAll(int fd, const std::string& content) {
 
 }  // namespace
 
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names) {
+  constexpr std::time_t kStaleSeconds = 60;
+  const std::string open = folder.empty() ? "." : folder;
+  DIR* dir = opendir(open.c_str());
+  if (dir == nullptr) return;
+  const std::time_t now = std::time(nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    const std::string found = entry->d_name;
+    for (const std::string& name : names) {
+      const std::string prefix = "." + name + "-";
+      if (found.size() != prefix.size() + 6 || found.compare(0, prefix.size(), prefix) != 0) {
+        continue;
+      }
+      const std::string path = (folder.empty() ? "" : folder) + found;
+      struct stat info {};
+      if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+          now - info.st_mtime > kStaleSeconds) {
+        unlink(path.c_str());
+      }
+    }
+  }
+  closedir(dir);
+}
+
 int WriteFileAtomically(const std::string& path, const std::string& content) {
   const std::string target = ResolveTarget(path);
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
   const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
   if (base.empty()) return CauseFromErrno(EISDIR);
+  RemoveStaleTemporaries(folder, {base});
 
   std::string temporary = folder + "." + base + "-XXXXXX";
   std::vector<char> name(temporary.begin(), temporary.end());
   name.push_back('\0');
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return CauseFromErrno(errno);
+  // Close-on-exec: a crawler started meanwhile must not inherit the file.
+  const int fd = mkostemp(name.data(), O_CLOEXEC);
+  // A file being created in a folder that does not exist: the path is invalid.
+  if (fd < 0) return CauseFromErrno(errno == ENOENT ? ENOTDIR : errno);
   temporary = name.data();
 
   struct stat existing {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace brevora {
 
@@ -15,8 +16,16 @@ int ReadWholeFile(const std::string& path, std::string& content);
 // disk and renamed over the target. On any failure the temporary file is
 // removed and the previous file stays as it was, byte for byte. A target that
 // is a symbolic link is written through the link. An existing file keeps its
-// permissions; a new one gets rw-r--r--.
+// permissions; a new one gets rw-r--r--. A folder that does not exist is an
+// invalid path. Temporary files of the same target that a killed process left
+// behind (".NAME-XXXXXX", older than a minute) are removed first.
 int WriteFileAtomically(const std::string& path, const std::string& content);
+
+// Removes the temporary files WriteFileAtomically names after each of the
+// files (".NAME-XXXXXX" in `folder`) that are older than a minute: what a
+// process killed during a save left. Younger ones may belong to a save in
+// progress.
+void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::string>& names);
 
 // Copies `from` over `to` with WriteFileAtomically; `from` is only read.
 int CopyFileAtomically(const std::string& from, const std::string& to);

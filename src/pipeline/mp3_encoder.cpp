@@ -188,7 +188,7 @@ EncoderEntryPoints LameEncoder::EntryPoints() {
           f->lametagFrame(static_cast<lame_global_flags*>(stream), frame, sizeof frame);
       if (size == 0) return 0;
       if (size > sizeof frame) return kEncoderError;
-      std::FILE* file = std::fopen(mp3Name.c_str(), "r+b");
+      std::FILE* file = std::fopen(mp3Name.c_str(), "r+be");
       if (file == nullptr) return kEncoderError;
       const bool written = std::fwrite(frame, 1, size, file) == size;
       return (std::fclose(file) == 0 && written) ? 0 : kEncoderError;

@@ -1,5 +1,3 @@
-#include "platform/process.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +9,7 @@
 #include <cerrno>
 
 #include "platform/cancel_event.h"
+#include "platform/process.h"
 
 extern char** environ;
 
@@ -49,7 +48,11 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& 
   sigset_t none;
   sigemptyset(&none);
   posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  // The child leads a process group of its own, so that ending it ends what
+  // it started too (the crawler's runtime and its helpers).
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
   pid_t pid = 0;
   const int error = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
@@ -67,6 +70,7 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
 
 ChildProcess::~ChildProcess() {
   if (!reaped_) {
+    kill(-pid_, SIGKILL);  // its process group
     kill(pid_, SIGKILL);
     Reap();
   }
