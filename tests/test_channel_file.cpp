@@ -1,8 +1,7 @@
-#include "channels/channel_file.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "channels/channel_file.h"
 #include "fakes/scripted_prompt.h"
 #include "fakes/temp_folder.h"
 
@@ -105,8 +104,8 @@ TEST(ChannelFile, FailedSavesLeaveTheFile) {
   unreadable.Write("Channels.txt/x", "");
   prompt.shown.clear();
   EXPECT_FALSE(SaveChannel(Channel("A", "/a"), unreadable.path(), prompt));
-  EXPECT_EQ(prompt.shown,
-            std::vector<std::string>{"Channels.txt could not be read, so the channel was not saved!"});
+  EXPECT_EQ(prompt.shown, std::vector<std::string>{
+                              "Channels.txt could not be read, so the channel was not saved!"});
 
   // Channels.txt links into a folder that does not exist: reading finds no
   // file, and writing through the link fails (a path that cannot be created

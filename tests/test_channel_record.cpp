@@ -181,8 +181,13 @@ TEST(ChannelRecord, SharedPasswordVectors) {
     if (line.empty() || line[0] == '#') continue;
     const size_t tab = line.find('\t');
     ASSERT_NE(tab, std::string::npos) << line;
-    const std::string plain = bytes(line.substr(0, tab)), field = bytes(line.substr(tab + 1));
-    EXPECT_EQ(EncodePasswordField(ScramblePassword(plain)), field) << line;
+    const size_t second = line.find('\t', tab + 1);
+    const std::string plain = bytes(line.substr(0, tab));
+    const std::string field = bytes(line.substr(tab + 1, second - tab - 1));
+    // Fields marked "read" are what an earlier version wrote: still read.
+    if (second == std::string::npos) {
+      EXPECT_EQ(EncodePasswordField(ScramblePassword(plain)), field) << line;
+    }
     EXPECT_EQ(ScramblePassword(DecodePasswordField(field)), plain) << line;
     ++vectors;
   }

@@ -1,7 +1,6 @@
-#include "channels/feed_file.h"
-
 #include <gtest/gtest.h>
 
+#include "channels/feed_file.h"
 #include "fakes/scripted_prompt.h"
 #include "fakes/temp_folder.h"
 
@@ -60,17 +59,21 @@ TEST(FeedFile, SameOrderLeavesFileUnchanged) {
 
 // Items with equal titles keep their identity; unknown titles are skipped.
 TEST(FeedFile, EqualTitlesAndUnknownTitles) {
-  std::string text = kHeader + "\t\t<item><title>A</title>1</item>\r\n\t\t<item><title>A</title>2"
-                     "</item>\r\n\t\t<item><title>B</title>3</item>" + kTail;
+  std::string text = kHeader +
+                     "\t\t<item><title>A</title>1</item>\r\n\t\t<item><title>A</title>2"
+                     "</item>\r\n\t\t<item><title>B</title>3</item>" +
+                     kTail;
   Loaded loaded(text);
   ASSERT_TRUE(loaded.feed.WriteItemsInOrder(loaded.path, {"B", "Z", "A", "A"}, loaded.prompt));
   EXPECT_EQ(loaded.folder.Read("feed.xml"),
-            kHeader + "\t\t<item><title>B</title>3</item>\r\n\t\t<item><title>A</title>1"
-            "</item>\r\n\t\t<item><title>A</title>2</item>" + kTail);
+            kHeader +
+                "\t\t<item><title>B</title>3</item>\r\n\t\t<item><title>A</title>1"
+                "</item>\r\n\t\t<item><title>A</title>2</item>" +
+                kTail);
 
   Loaded byPosition(text);
-  ASSERT_TRUE(byPosition.feed.WriteItemPositionsInOrder(byPosition.path, {1, 2, 0},
-                                                        byPosition.prompt));
+  ASSERT_TRUE(
+      byPosition.feed.WriteItemPositionsInOrder(byPosition.path, {1, 2, 0}, byPosition.prompt));
   EXPECT_NE(byPosition.folder.Read("feed.xml").find("2</item>\r\n\t\t<item><title>B"),
             std::string::npos);
 }
@@ -89,8 +92,9 @@ TEST(FeedFile, FilesWithoutItemsStayAsTheyWere) {
 // Titles are taken as the searches find them: an item without a title takes
 // the next one, and a missing title starts the next search from the top.
 TEST(FeedFile, TitlesAsTheSearchesFindThem) {
-  Loaded loaded("<item>no title</item><item><title>B</title></item>"
-                "<item><title></title></item><item><title>D</title></item>");
+  Loaded loaded(
+      "<item>no title</item><item><title>B</title></item>"
+      "<item><title></title></item><item><title>D</title></item>");
   EXPECT_EQ(loaded.feed.titles, (std::vector<std::string>{"B", "", "B", ""}));
 
   Loaded raw("<item><title> &amp; <b>x</b> </title></item>");
@@ -121,7 +125,9 @@ TEST(FeedFile, FailedRewriteKeepsTheFile) {
   // Pretend the loaded file was the folder's path: the write must fail.
   loaded.feed.path = loaded.folder.path() + "dir.xml";
   EXPECT_FALSE(loaded.feed.WriteItemsInOrder(loaded.feed.path, {"B", "A"}, loaded.prompt));
-  EXPECT_EQ(loaded.prompt.shown, std::vector<std::string>{"The file could not be accessed!"});
+  EXPECT_EQ(loaded.prompt.shown,
+            std::vector<std::string>{"The order of the categories could not be written into " +
+                                     loaded.feed.path + ": The file could not be accessed!"});
   EXPECT_EQ(loaded.folder.Read("feed.xml"), Feed({"A", "B"}));
 }
 

@@ -14,7 +14,8 @@
 //
 // The password field holds the password with byte i exclusive-ored with byte
 // i mod 16 of "MarlTossaVentric". When that scrambled form contains a zero
-// byte, CR, LF or "|" (or begins with "Ma"), it is stored escaped instead:
+// byte, CR, LF or "||", ends with "|" or begins with "Ma", it is stored
+// escaped instead:
 // "Ma" followed by the scrambled bytes as lower-case hexadecimal digits, two
 // per byte. "Ma" is the scramble of two zero bytes, which no typed password
 // begins with, so an escaped field is never read as an ordinary one, and a

@@ -26,9 +26,8 @@ FieldReader Number(int32_t ChannelRecord::*member) {
   return [member](ChannelRecord& r, std::string_view v) { r.*member = ParseLeadingInt(v); };
 }
 FieldReader Flag(bool ChannelRecord::*member) {
-  return [member](ChannelRecord& r, std::string_view v) {
-    r.*member = EqualsIgnoringCase(v, "true");
-  };
+  return
+      [member](ChannelRecord& r, std::string_view v) { r.*member = EqualsIgnoringCase(v, "true"); };
 }
 
 const std::array<FieldReader, 24>& FieldReaders() {
@@ -75,7 +74,9 @@ int HexValue(char c) {
 
 }  // namespace
 
-const char* FlagText(bool flag) { return flag ? "true" : "false"; }
+const char* FlagText(bool flag) {
+  return flag ? "true" : "false";
+}
 
 void ClearChannel(ChannelRecord& record) {
   record = ChannelRecord{};
@@ -92,9 +93,13 @@ std::string ScramblePassword(std::string_view text) {
 }
 
 std::string EncodePasswordField(std::string_view scrambled) {
-  const bool plain = scrambled.find_first_of(std::string_view("\0\r\n|", 4)) ==
-                         std::string_view::npos &&
-                     !scrambled.starts_with(kEscapeMarker);
+  // Only what would break the line is escaped: a single "|" inside the field
+  // breaks nothing, so the plain form stays readable to a reader that knows
+  // nothing of the escape.
+  const bool plain =
+      scrambled.find_first_of(std::string_view("\0\r\n", 3)) == std::string_view::npos &&
+      scrambled.find(kSeparator) == std::string_view::npos && !scrambled.ends_with('|') &&
+      !scrambled.starts_with(kEscapeMarker);
   if (plain) return std::string(scrambled);
   static const char kDigits[] = "0123456789abcdef";
   std::string field(kEscapeMarker);
@@ -157,9 +162,9 @@ void ParseChannel(ChannelRecord& record, std::string_view line) {
     const size_t separator = line.find(kSeparator, start);
     const bool last = field + 1 == readers.size();
     if (separator == std::string_view::npos && !last) return;
-    readers[field](record, line.substr(start, separator == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : separator - start));
+    readers[field](record,
+                   line.substr(start, separator == std::string_view::npos ? std::string_view::npos
+                                                                          : separator - start));
     start = separator + kSeparator.size();
   }
 }

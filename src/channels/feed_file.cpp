@@ -85,9 +85,8 @@ std::string FeedFile::FindElementText(std::string_view elementPath) {
   std::vector<std::string_view> names;
   for (size_t begin = 0;;) {
     const size_t slash = elementPath.find('/', begin);
-    names.push_back(elementPath.substr(begin, slash == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : slash - begin));
+    names.push_back(elementPath.substr(
+        begin, slash == std::string_view::npos ? std::string_view::npos : slash - begin));
     if (slash == std::string_view::npos) break;
     begin = slash + 1;
   }
@@ -116,8 +115,8 @@ int FeedFile::IndexOfTitle(std::string_view title) const {
   return -1;
 }
 
-bool FeedFile::WriteItemsInOrder(const std::string& feedPath,
-                                 const std::vector<std::string>& order, UserPrompt& prompt) {
+bool FeedFile::WriteItemsInOrder(const std::string& feedPath, const std::vector<std::string>& order,
+                                 UserPrompt& prompt) {
   std::unordered_map<std::string_view, std::deque<int>> itemsByTitle;
   for (size_t i = 0; i < titles.size(); ++i) itemsByTitle[titles[i]].push_back(static_cast<int>(i));
   std::vector<int> positions;
@@ -134,8 +133,8 @@ bool FeedFile::WriteItemsInOrder(const std::string& feedPath,
 // per line (the first after one tab, every later one on a new line after two
 // tabs), then everything after the last item. A file whose items stand on
 // lines of their own, indented by two tabs, keeps its layout.
-bool FeedFile::WriteItemPositionsInOrder(const std::string& feedPath,
-                                         const std::vector<int>& order, UserPrompt& prompt) {
+bool FeedFile::WriteItemPositionsInOrder(const std::string& feedPath, const std::vector<int>& order,
+                                         UserPrompt& prompt) {
   if (!isOpen || feedPath != path || itemCount == 0) return false;
   isOpen = false;
   std::string text;
@@ -150,8 +149,11 @@ bool FeedFile::WriteItemPositionsInOrder(const std::string& feedPath,
   }
   text.append(content, itemEnds.back(), std::string::npos);
   const int cause = WriteFileAtomically(feedPath, text);
-  ReportFileError(cause, prompt);
-  return cause == kNoError;
+  if (cause == kNoError) return true;
+  // Named here: the configuration's texts speak of another file.
+  prompt.Notify("The order of the categories could not be written into " + feedPath + ": " +
+                FileErrorMessage(cause));
+  return false;
 }
 
 }  // namespace brevora
