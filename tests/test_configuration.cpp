@@ -1,10 +1,10 @@
-#include "config/configuration.h"
-
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+#include "config/configuration.h"
 #include "config/memory_configuration_window.h"
 #include "fakes/scripted_prompt.h"
 
@@ -41,6 +41,34 @@ const std::string kCompleteFile =
     "StartTimes=07:00:00,17:00:00\r\nChannels=World\r\nFormat=mp3\r\nVoice=\r\n"
     "Advanced=False\r\n";
 
+// A folder typed with a line feed and key lines after it: refused with a
+// message and nothing written; the writer itself never lets it make lines.
+TEST(ConfigurationFile, ControlCharactersNeverMakeLines) {
+  MemoryConfigurationWindow window;
+  window.record.workingFolder = "/srv/w\nFormat=wav\nExecutingFolder=/etc";
+  EXPECT_EQ(ConfigurationTextProblem(window.record),
+            "The working folder cannot contain a line break or another control character!");
+  ScriptedPrompt prompt;
+  char folder[] = "/tmp/brevora-cfg-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  const std::string programFolder = std::string(folder) + "/";
+  EXPECT_FALSE(WriteConfiguration(window, programFolder, prompt));
+  EXPECT_EQ(prompt.shown, std::vector<std::string>{ConfigurationTextProblem(window.record)});
+  std::FILE* written = std::fopen((programFolder + "Brevora.cfg").c_str(), "r");
+  EXPECT_EQ(written, nullptr);
+  if (written != nullptr) std::fclose(written);
+  std::remove(folder);
+
+  window.record.voiceName = "a\r\nAdvanced=True";
+  const std::string text = FormatConfiguration(window.record, {});
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 8);
+  MemoryConfigurationWindow read;
+  ReadText(text, read, prompt);
+  EXPECT_EQ(read.record.outputFormat, window.record.outputFormat);
+  EXPECT_FALSE(read.record.advanced);
+  EXPECT_EQ(read.record.workingFolder, "/srv/w Format=wav ExecutingFolder=/etc");
+}
+
 // The default file for a program folder, and its form after one more write
 // with Friday added, byte for byte; both read back to the same settings.
 TEST(ConfigurationFile, DefaultFileAndItsRewrittenForm) {
@@ -63,7 +91,8 @@ TEST(ConfigurationFile, DefaultFileAndItsRewrittenForm) {
   const Configuration& record = window.record;
   EXPECT_EQ(record.workingFolder, folder);
   EXPECT_EQ(record.executingFolder, folder);
-  EXPECT_EQ(record.startDays, (std::array<bool, 7>{true, false, false, false, false, false, false}));
+  EXPECT_EQ(record.startDays,
+            (std::array<bool, 7>{true, false, false, false, false, false, false}));
   EXPECT_EQ(HourOf(record.firstStartTime), 7);
   EXPECT_EQ(HourOf(record.secondStartTime), 17);
   EXPECT_TRUE(window.channels.empty());
@@ -108,9 +137,10 @@ TEST(ConfigurationFile, DefaultFileTakesFirstVoice) {
 TEST(ConfigurationFile, BlankLineEndsReadingWithOneMessage) {
   MemoryConfigurationWindow window;
   ScriptedPrompt prompt;
-  ReadText("WorkingFolder=/w/\r\nExecutingFolder=/e/\r\nStartDownloading=Tue\r\n\r\n"
-           "StartTimes=07:00:00,17:00:00\r\nChannels=A\r\nFormat=mp3\r\nVoice=\r\nAdvanced=True\r\n",
-           window, prompt);
+  ReadText(
+      "WorkingFolder=/w/\r\nExecutingFolder=/e/\r\nStartDownloading=Tue\r\n\r\n"
+      "StartTimes=07:00:00,17:00:00\r\nChannels=A\r\nFormat=mp3\r\nVoice=\r\nAdvanced=True\r\n",
+      window, prompt);
   EXPECT_EQ(prompt.shown, std::vector<std::string>{kMissing});
   EXPECT_TRUE(window.record.startDays[1]);
   EXPECT_TRUE(window.channels.empty());
@@ -180,8 +210,8 @@ TEST(ConfigurationFile, ValuesOfFormatVoiceAndAdvanced) {
   EXPECT_EQ(window.record.voiceName, "bert");
   EXPECT_TRUE(window.record.advanced);
 
-  ReadText("Format=text \r\nVoice=A=B\r\nAdvanced=yes\r\nAdvanced=True\r\nAdvanced=no\r\n",
-           window, prompt);
+  ReadText("Format=text \r\nVoice=A=B\r\nAdvanced=yes\r\nAdvanced=True\r\nAdvanced=no\r\n", window,
+           prompt);
   EXPECT_EQ(window.formatSelection, -1);
   EXPECT_EQ(window.record.outputFormat, "text ");
   EXPECT_EQ(window.voiceSelection, 0);
@@ -257,11 +287,11 @@ TEST(ConfigurationParsing, TimesOfDay) {
     const char* text;
     int hour, minute;
   };
-  for (const Case& c : {Case{"7:00 AM", 7, 0}, Case{"5:00 PM", 17, 0}, Case{"17:30:00", 17, 30},
-                        Case{"7:5 PM", 19, 5}, Case{"25:00", 0, 0}, Case{"7:75", 7, 0},
-                        Case{"noon", 0, 0}, Case{"12:30 PM", 12, 30}, Case{"12:30 am", 0, 30},
-                        Case{"11:59 pm", 23, 59}, Case{" +9:07", 9, 7}, Case{"-1:-1", 0, 0},
-                        Case{"99999999999999999999:30 PM", 0, 30}}) {
+  for (const Case& c :
+       {Case{"7:00 AM", 7, 0}, Case{"5:00 PM", 17, 0}, Case{"17:30:00", 17, 30},
+        Case{"7:5 PM", 19, 5}, Case{"25:00", 0, 0}, Case{"7:75", 7, 0}, Case{"noon", 0, 0},
+        Case{"12:30 PM", 12, 30}, Case{"12:30 am", 0, 30}, Case{"11:59 pm", 23, 59},
+        Case{" +9:07", 9, 7}, Case{"-1:-1", 0, 0}, Case{"99999999999999999999:30 PM", 0, 30}}) {
     EXPECT_EQ(ParseHour(c.text), c.hour) << c.text;
     EXPECT_EQ(ParseMinute(c.text), c.minute) << c.text;
   }

@@ -1,11 +1,10 @@
-#include "pipeline/run_log.h"
-
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <thread>
 
 #include "fakes/temp_folder.h"
+#include "pipeline/run_log.h"
 
 namespace brevora {
 namespace {
@@ -57,6 +56,18 @@ TEST(RunLog, EntriesAndAppending) {
 }
 
 // A log that cannot be opened loses its entries quietly.
+// A folder name with a line feed cannot forge a second entry.
+TEST(RunLog, ControlCharactersAreWrittenVisibly) {
+  TempFolder folder;
+  RunLog log;
+  ASSERT_TRUE(log.Open(folder.path() + "Brevora.log"));
+  log.SetClockForTesting([] { return At(14, 5, 9); });
+  log.LogError(kLogOpenTextFailed, "/w\n[03/15/04 00:00:00 AM] ERROR - forged\r\x7f\t.txt");
+  EXPECT_EQ(folder.Read("Brevora.log"),
+            "[03/15/04 14:05:09 PM] ERROR - Error openning the file /w\\x0a[03/15/04 00:00:00 AM] "
+            "ERROR - forged\\x0d\\x7f\\x09.txt \r\r\n");
+}
+
 TEST(RunLog, UnopenedLogIsQuiet) {
   TempFolder folder;
   RunLog log;

@@ -125,6 +125,7 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void LockControls();
   void UnlockControls();
   void StartWorker();
+  bool ConfigurationTextsFit();
   void ShowStatus();
   void RunEndedWith(const RunSummary& summary, int converted, int total);
   void AddTrayIcon();

@@ -16,6 +16,7 @@
 #include "app/app_icon.h"
 #include "app/brevora_dlg.h"
 #include "app/main_window_run.h"
+#include "config/user_prompt.h"
 #include "pipeline/audio_converter.h"
 #include "pipeline/run_log.h"
 
@@ -91,7 +92,17 @@ void CBrevoraDlg::UnlockControls() {
   controls_.voiceCombo->setEnabled(SpeechAvailable());
 }
 
+// A folder text that cannot stand in Brevora.cfg stops Run and Run Now before
+// anything is written or started.
+bool CBrevoraDlg::ConfigurationTextsFit() {
+  TakeControlValues();
+  const std::string problem = ConfigurationTextProblem(record_);
+  if (!problem.empty()) prompt_->Notify(problem);
+  return problem.empty();
+}
+
 void CBrevoraDlg::OnRun() {
+  if (!ConfigurationTextsFit()) return;
   scheduled_ = true;
   WriteConfiguration(*this, programFolder_, *prompt_);
   LockControls();
@@ -101,6 +112,7 @@ void CBrevoraDlg::OnRun() {
 }
 
 void CBrevoraDlg::OnRunNow() {
+  if (!ConfigurationTextsFit()) return;
   run_->cancelRequested = 0;
   converter_->abortRequested = 0;
   WriteConfiguration(*this, programFolder_, *prompt_);

@@ -1,5 +1,6 @@
 #include "config/configuration.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -11,8 +12,8 @@
 namespace brevora {
 
 const std::array<const char*, kConfigurationKeyCount> kConfigurationKeyNames = {
-    "WorkingFolder", "ExecutingFolder", "StartDownloading", "StartTimes",
-    "Channels",      "Format",          "Voice",            "Advanced"};
+    "WorkingFolder", "ExecutingFolder", "StartDownloading", "StartTimes", "Channels",
+    "Format",        "Voice",           "Advanced"};
 
 const std::array<const char*, 7> kDayNames = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 
@@ -20,8 +21,12 @@ namespace {
 
 constexpr size_t kLinePiece = 1024;
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+char LowerAscii(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 std::string_view DropLeadingBlanks(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
@@ -90,8 +95,7 @@ std::string FormatTimeOfDay(std::time_t time) {
   std::tm moment{};
   localtime_r(&time, &moment);
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", moment.tm_hour, moment.tm_min,
-                moment.tm_sec);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", moment.tm_hour, moment.tm_min, moment.tm_sec);
   return text;
 }
 
@@ -113,10 +117,8 @@ std::vector<std::string> ParseChannelList(std::string_view value) {
   size_t start = 0;
   for (;;) {
     const auto comma = value.find(',', start);
-    const std::string_view piece =
-        DropLeadingBlanks(value.substr(start, comma == std::string_view::npos
-                                                  ? std::string_view::npos
-                                                  : comma - start));
+    const std::string_view piece = DropLeadingBlanks(value.substr(
+        start, comma == std::string_view::npos ? std::string_view::npos : comma - start));
     if (!piece.empty()) names.emplace_back(piece);
     if (comma == std::string_view::npos) break;
     start = comma + 1;
@@ -234,6 +236,40 @@ void ReadConfiguration(std::FILE* file, ConfigurationWindow& window, UserPrompt&
   }
 }
 
+namespace {
+
+bool HasControlCharacter(std::string_view text) {
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+}
+
+// What a line of Brevora.cfg can hold of a value.
+std::string OneLine(std::string_view text) {
+  std::string line(text);
+  for (char& c : line) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+  }
+  return line;
+}
+
+}  // namespace
+
+std::string ConfigurationTextProblem(const Configuration& record) {
+  const std::pair<const char*, const std::string*> texts[] = {
+      {"working folder", &record.workingFolder},
+      {"executing folder", &record.executingFolder},
+      {"format", &record.outputFormat},
+      {"voice", &record.voiceName},
+  };
+  for (const auto& [label, text] : texts) {
+    if (HasControlCharacter(*text)) {
+      return std::string("The ") + label +
+             " cannot contain a line break or another control character!";
+    }
+  }
+  return {};
+}
+
 std::string FormatConfiguration(const Configuration& record,
                                 const std::vector<std::string>& channels) {
   std::string days;
@@ -247,13 +283,13 @@ std::string FormatConfiguration(const Configuration& record,
     if (!names.empty()) names += ',';
     names += name;
   }
-  return "WorkingFolder=" + DoubleBackslashes(record.workingFolder) + "\r\n" +
-         "ExecutingFolder=" + DoubleBackslashes(record.executingFolder) + "\r\n" +
-         "StartDownloading=" + days + "\r\n" + "StartTimes=" +
-         FormatTimeOfDay(record.firstStartTime) + "," + FormatTimeOfDay(record.secondStartTime) +
-         "\r\n" + "Channels=" + names + "\r\n" + "Format=" + record.outputFormat + "\r\n" +
-         "Voice=" + record.voiceName + "\r\n" + "Advanced=" +
-         (record.advanced ? "True" : "False") + "\r\n";
+  return "WorkingFolder=" + OneLine(DoubleBackslashes(record.workingFolder)) + "\r\n" +
+         "ExecutingFolder=" + OneLine(DoubleBackslashes(record.executingFolder)) + "\r\n" +
+         "StartDownloading=" + days + "\r\n" +
+         "StartTimes=" + FormatTimeOfDay(record.firstStartTime) + "," +
+         FormatTimeOfDay(record.secondStartTime) + "\r\n" + "Channels=" + OneLine(names) + "\r\n" +
+         "Format=" + OneLine(record.outputFormat) + "\r\n" + "Voice=" + OneLine(record.voiceName) +
+         "\r\n" + "Advanced=" + (record.advanced ? "True" : "False") + "\r\n";
 }
 
 std::string FormatConfiguration(ConfigurationWindow& window) {
@@ -261,8 +297,7 @@ std::string FormatConfiguration(ConfigurationWindow& window) {
 }
 
 std::string DefaultConfigurationText(const std::string& programFolder) {
-  return "WorkingFolder=" + programFolder + "\r\n" + "ExecutingFolder=" + programFolder +
-         "\r\n" +
+  return "WorkingFolder=" + programFolder + "\r\n" + "ExecutingFolder=" + programFolder + "\r\n" +
          "StartDownloading=Mon\r\n"
          "StartTimes=7:00 AM, 5:00 PM\r\n"
          "Channels=\r\n"
@@ -284,6 +319,10 @@ bool WriteOrReport(const std::string& path, const std::string& text, UserPrompt&
 bool WriteConfiguration(ConfigurationWindow& window, const std::string& programFolder,
                         UserPrompt& prompt) {
   window.TakeControlValues();
+  if (const std::string problem = ConfigurationTextProblem(window.Record()); !problem.empty()) {
+    prompt.Notify(problem);
+    return false;
+  }
   return WriteOrReport(programFolder + "Brevora.cfg", FormatConfiguration(window), prompt);
 }
 

@@ -100,7 +100,14 @@ std::string ReadConfigurationLine(std::FILE* file);
 // "Some parameters are not set!" when any key has never been met.
 void ReadConfiguration(std::FILE* file, ConfigurationWindow& window, UserPrompt& prompt);
 
-// The eight lines of Brevora.cfg for the record and channel list.
+// Empty when every text of the record can stand in its line of Brevora.cfg;
+// otherwise the message for the first that holds a control character (a line
+// feed in a folder name would read back as further keys).
+std::string ConfigurationTextProblem(const Configuration& record);
+
+// The eight lines of Brevora.cfg for the record and channel list. A control
+// character in a value is written as a blank, so no line ever reads back as
+// another key (the window refuses such values before it writes).
 std::string FormatConfiguration(const Configuration& record,
                                 const std::vector<std::string>& channels);
 std::string FormatConfiguration(ConfigurationWindow& window);
@@ -109,7 +116,8 @@ std::string FormatConfiguration(ConfigurationWindow& window);
 std::string DefaultConfigurationText(const std::string& programFolder);
 
 // Takes the control values and writes Brevora.cfg in the program folder.
-// A failure shows the message of its cause and leaves the file unchanged.
+// A failure shows the message of its cause and leaves the file unchanged; so
+// does a value with a control character (ConfigurationTextProblem).
 bool WriteConfiguration(ConfigurationWindow& window, const std::string& programFolder,
                         UserPrompt& prompt);
 

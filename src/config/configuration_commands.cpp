@@ -16,8 +16,12 @@ namespace {
 
 const char kSaveQuestion[] = "Do you want to save changes into Brevora.cfg file?";
 
-std::string ConfigPath(const std::string& folder) { return folder + "Brevora.cfg"; }
-std::string BackupPath(const std::string& folder) { return folder + "Brevora.bak"; }
+std::string ConfigPath(const std::string& folder) {
+  return folder + "Brevora.cfg";
+}
+std::string BackupPath(const std::string& folder) {
+  return folder + "Brevora.bak";
+}
 
 // Opens the file and reads it into the window. Returns 0 or the cause of a
 // failed open.
@@ -120,6 +124,10 @@ bool LoadConfigurationFrom(ConfigurationWindow& window, const std::string& path,
 
 SaveResult SaveConfigurationAs(ConfigurationWindow& window, const std::string& path,
                                const std::string& programFolder, UserPrompt& prompt) {
+  if (const std::string problem = ConfigurationTextProblem(window.Record()); !problem.empty()) {
+    prompt.Notify(problem);
+    return SaveResult::WriteFailed;
+  }
   const int cause = WriteFileAtomically(path, FormatConfiguration(window));
   if (cause != kNoError) {
     ReportFileError(cause, prompt);

@@ -14,6 +14,21 @@ std::string FormatLogTimeStamp(std::time_t time) {
   return text;
 }
 
+std::string RunLog::Visible(const char* text) {
+  std::string out;
+  for (const char* at = text; at != nullptr && *at != '\0'; ++at) {
+    const unsigned char c = static_cast<unsigned char>(*at);
+    if (c < 0x20 || c == 0x7f) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      out += escaped;
+    } else {
+      out += *at;
+    }
+  }
+  return out;
+}
+
 RunLog::~RunLog() {
   if (file_ != nullptr) std::fclose(file_);
 }

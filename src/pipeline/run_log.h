@@ -58,11 +58,17 @@ class RunLog {
 
   // Writes one entry: `format` is one of the messages above, whose first %s
   // receives the time stamp and the rest `args`.
+  // Control characters in the texts (a line feed in a folder name, say) are
+  // written visibly escaped ("\x0a"), so no argument can forge an entry.
   template <typename... Args>
   void LogError(const char* format, Args... args) {
     const std::string stamp = FormatLogTimeStamp(clock_ ? clock_() : std::time(nullptr));
-    WriteFormatted(format, stamp.c_str(), args...);
+    WriteHeld(format, stamp, Visible(args)...);
   }
+
+  // A text with every byte below 0x20 and 0x7f written as "\xHH".
+  static std::string Visible(const char* text);
+  static unsigned long Visible(unsigned long number) { return number; }
 
   void Flush();
 
@@ -73,6 +79,13 @@ class RunLog {
   void SetClockForTesting(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
  private:
+  static const char* Passed(const std::string& text) { return text.c_str(); }
+  static unsigned long Passed(unsigned long number) { return number; }
+  template <typename... Held>
+  void WriteHeld(const char* format, const std::string& stamp, const Held&... held) {
+    WriteFormatted(format, stamp.c_str(), Passed(held)...);
+  }
+
   // printf-style: formats the entry (its first argument the time stamp) and writes it.
   void WriteFormatted(const char* format, ...);
 

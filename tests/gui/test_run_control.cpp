@@ -127,6 +127,22 @@ class TestRunControl : public QObject {
     QVERIFY(!p.h.window->Scheduled() && !p.h.window->Running());
   }
 
+  // A folder typed with a line feed is refused by "Run" and "Run Now" with a
+  // message: nothing is written, no run starts, the window stays Idle.
+  void folderWithALineFeedIsRefused() {
+    Program p;
+    const std::string before = p.folder.Read("Brevora.cfg");
+    p.c().workingFolderEdit->setText(QStringLiteral("/srv/w\nExecutingFolder=/etc"));
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    const std::string message =
+        "The working folder cannot contain a line break or another control character!";
+    QCOMPARE(p.h.prompt.shown, (std::vector<std::string>{message, message}));
+    QVERIFY(!p.h.window->Running() && !p.h.window->Scheduled());
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+    QCOMPARE(p.folder.Read("Brevora.cfg"), before);
+  }
+
   // "Run Now" in text format runs to the end and returns to Idle.
   void runNowToTheEnd() {
     Program p;
