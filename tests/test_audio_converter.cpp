@@ -137,6 +137,22 @@ TEST(ConvertAll, NothingToConvert) {
   EXPECT_NE(c.Log().find("] ERROR - No .wav files found.\r\r\n"), std::string::npos);
 }
 
+// A cancel inside one sub-folder starts nothing in the folders beside it.
+TEST(ConvertAll, CancelInsideASubFolder) {
+  Converting c;
+  for (const char* path : {"Top/a/x.txt", "Top/b/y.txt", "Top/c/z.txt"})
+    c.folder.Write(path, "text");
+  c.engine.onSpeak = [&c] { c.converter.abortRequested = 1; };
+  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 0);
+  EXPECT_EQ(c.engine.spoken.size(), 1u);
+  for (const char* name : {"x", "y", "z"}) {
+    for (const char* folder : {"a", "b", "c"}) {
+      const std::string base = std::string("Top/") + folder + "/" + name;
+      EXPECT_FALSE(c.folder.Exists(base + ".wav") || c.folder.Exists(base + ".mp3")) << base;
+    }
+  }
+}
+
 // A cancel while the first file is spoken stops the engine inside it and
 // deletes its partial WAV file; a file that was spoken whole before the
 // cancel was seen keeps its WAV file. Nothing after it is started.

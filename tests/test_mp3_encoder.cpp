@@ -103,9 +103,11 @@ TEST(EncodeFile, ChunksAndTheLastChunk) {
   EXPECT_EQ(chunks, (std::vector<uint32_t>{chunk, 100}));
 }
 
-// At a bit rate whose frames can hold it, LAME's Info frame lands at the start.
+// At a bit rate whose frames can hold it, LAME's Info frame lands at the start,
+// also in a file smaller than the stream's buffer (written only once flushed).
 TEST(EncodeFile, InfoTagWhenLameMakesOne) {
-  for (bool infoTag : {true, false}) {
+  for (const auto& [infoTag, samples] :
+       {std::pair{true, 16000}, std::pair{false, 16000}, std::pair{true, 3000}}) {
     Encoding encoding;
     encoding.converter.encoderConfig.dwBitrate = 64;
     if (!infoTag) {
@@ -113,11 +115,14 @@ TEST(EncodeFile, InfoTagWhenLameMakesOne) {
       EncoderEntryPoints entry = lame->EntryPoints();
       entry.beWriteInfoTag = nullptr;  // the header-frame writer steps in
       encoding.converter.SetEntryPointsForTesting(entry);
-      ASSERT_EQ(encoding.Encode(MakeWav(Tone(16000), 16000)), 0);
+      ASSERT_EQ(encoding.Encode(MakeWav(Tone(samples), 16000)), 0);
     } else {
-      ASSERT_EQ(encoding.Encode(MakeWav(Tone(16000), 16000)), 0);
+      ASSERT_EQ(encoding.Encode(MakeWav(Tone(samples), 16000)), 0);
     }
     const std::string mp3 = encoding.folder.Read("news.mp3");
+    if (samples < 16000) {
+      ASSERT_LT(mp3.size(), 4096u);  // below the stream buffer of the C library
+    }
     bool complete = false;
     const auto frames = ParseMp3Frames(mp3, &complete);
     ASSERT_FALSE(frames.empty());
@@ -172,15 +177,16 @@ TEST(EncodeFile, EncoderFailuresCloseEverything) {
     const char* failing;
     const char* message;
   };
-  for (const Case& c : {Case{"init", "Error opening encoding stream (5)"},
-                        Case{"chunk", "beEncodeChunk() failed (7)"},
-                        Case{"flush", "beExitStream failed (3)"}}) {
+  for (const Case& c :
+       {Case{"init", "Error opening encoding stream (5)"},
+        Case{"chunk", "beEncodeChunk() failed (7)"}, Case{"flush", "beExitStream failed (3)"}}) {
     Encoding encoding;
     auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
     EncoderEntryPoints entry = lame->EntryPoints();
     int opened = 0, closed = 0;
     auto init = entry.beInitStream;
-    entry.beInitStream = [&](const EncoderConfig& config, uint32_t* s, uint32_t* b, EncoderStream* st) {
+    entry.beInitStream = [&](const EncoderConfig& config, uint32_t* s, uint32_t* b,
+                             EncoderStream* st) {
       if (std::string(c.failing) == "init") return 5u;
       ++opened;
       return init(config, s, b, st);
@@ -203,7 +209,8 @@ TEST(EncodeFile, EncoderFailuresCloseEverything) {
     EXPECT_EQ(encoding.Encode(MakeWav(Tone(5000), 16000)), -1) << c.failing;
     EXPECT_EQ(OpenDescriptors(), descriptors) << c.failing;
     EXPECT_EQ(opened, closed) << c.failing;
-    EXPECT_NE(encoding.Log().find(std::string("] ERROR - ") + c.message + "\r\r\n"), std::string::npos)
+    EXPECT_NE(encoding.Log().find(std::string("] ERROR - ") + c.message + "\r\r\n"),
+              std::string::npos)
         << c.failing;
   }
 }

@@ -210,6 +210,27 @@ TEST(RunWorker, FailedOrCancelledConversionPublishesNothing) {
   }
 }
 
+// A cancel that the conversion saw after converting some files (the flag
+// alone, before the window's event) starts no publishing command at all: the
+// executing folder keeps the previous run's results and nothing is logged.
+TEST(RunWorker, CancelAfterSomeFilesStartsNoPublishing) {
+  struct Phases : RunProgress {
+    void PhaseStarted(RunPhase phase) override { started.push_back(phase); }
+    std::vector<RunPhase> started;
+  } phases;
+  FakeRun run;
+  run.outputFormat = "mp3";
+  run.progress = &phases;
+  run.converter.result = 0;  // some files were converted
+  run.converter.action = [&run] { run.cancelRequested = true; };
+  RunWorker(run);
+  EXPECT_EQ(run.Published("Top"), Names{"previous.mp3"});
+  EXPECT_EQ(run.Published("icons"), Names{"old.ico"});
+  EXPECT_EQ(std::count(phases.started.begin(), phases.started.end(), RunPhase::Publishing), 0);
+  EXPECT_EQ(run.LogText(), "");
+  EXPECT_EQ(run.finished, 1);
+}
+
 // A cancel while the crawler hangs ends the run at once: the crawler is
 // terminated, nothing is converted or published, nothing is logged.
 TEST(RunWorker, CancelWhileCrawlerHangs) {
