@@ -74,7 +74,10 @@ struct SoxrState {
 ResamplingSink::ResamplingSink(int inputRate, int outputRate, SampleSink& next, StageClock* clock)
     : state_(nullptr), next_(next), clock_(clock) {
   soxr_error_t error = nullptr;
-  const soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+  soxr_io_spec_t io = soxr_io_spec(SOXR_INT16_I, SOXR_INT16_I);
+  // No dither: its noise has a seed of the library's own, and the same
+  // article must give the same bytes every time.
+  io.flags |= SOXR_NO_DITHER;
   const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
   soxr_t soxr = soxr_create(inputRate, outputRate, 1, &error, &io, &quality, nullptr);
   if (error == nullptr && soxr != nullptr) state_ = new SoxrState{soxr};
