@@ -13,18 +13,12 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include "channels/gui/dialog_widgets.h"
 #include "config/configuration.h"
 
 namespace brevora {
 
 namespace {
-
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QString::fromUtf8(name));
-  button->setAutoDefault(false);
-  return button;
-}
 
 QComboBox* Combo(const char* name, QWidget* parent) {
   auto* combo = new QComboBox(parent);
@@ -54,10 +48,10 @@ QGroupBox* FoldersGroup(MainWindowControls& c, QWidget* parent) {
   auto* grid = new QGridLayout(group);
   c.workingFolderEdit = new QLineEdit(group);
   c.workingFolderEdit->setObjectName(QStringLiteral("workingFolderEdit"));
-  c.workingBrowseButton = Button("Browse...", "workingBrowseButton", group);
+  c.workingBrowseButton = MakeButton("Browse...", "workingBrowseButton", group);
   c.executingFolderEdit = new QLineEdit(group);
   c.executingFolderEdit->setObjectName(QStringLiteral("executingFolderEdit"));
-  c.executingBrowseButton = Button("Browse...", "executingBrowseButton", group);
+  c.executingBrowseButton = MakeButton("Browse...", "executingBrowseButton", group);
   auto* working = new QLabel(QStringLiteral("Working"), group);
   working->setBuddy(c.workingFolderEdit);
   auto* executing = new QLabel(QStringLiteral("Executing"), group);
@@ -106,10 +100,10 @@ QGroupBox* ChannelsGroup(MainWindowControls& c, QWidget* parent) {
   c.channelList->setSelectionMode(QAbstractItemView::SingleSelection);
   c.channelList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   c.channelList->setFixedHeight(c.channelList->fontMetrics().height() * 5 + 8);
-  c.upButton = Button("Up", "upButton", group);
-  c.downButton = Button("Down", "downButton", group);
-  c.addButton = Button("Add", "addButton", group);
-  c.removeButton = Button("Remove", "removeButton", group);
+  c.upButton = MakeButton("Up", "upButton", group);
+  c.downButton = MakeButton("Down", "downButton", group);
+  c.addButton = MakeButton("Add", "addButton", group);
+  c.removeButton = MakeButton("Remove", "removeButton", group);
   auto* buttons = new QGridLayout;
   buttons->addWidget(c.upButton, 0, 0);
   buttons->addWidget(c.addButton, 0, 1);
@@ -143,10 +137,10 @@ QGroupBox* FormatVoiceGroup(MainWindowControls& c, QWidget* parent) {
 QGroupBox* CommandGroup(MainWindowControls& c, QWidget* parent) {
   QGroupBox* group = Group("Command buttons", "commandGroup", parent);
   auto* grid = new QGridLayout(group);
-  c.runButton = Button("Run", "runButton", group);
-  c.runNowButton = Button("Run Now", "runNowButton", group);
-  c.cancelRunButton = Button("Cancel Run", "cancelRunButton", group);
-  c.stopButton = Button("Stop", "stopButton", group);
+  c.runButton = MakeButton("Run", "runButton", group);
+  c.runNowButton = MakeButton("Run Now", "runNowButton", group);
+  c.cancelRunButton = MakeButton("Cancel Run", "cancelRunButton", group);
+  c.stopButton = MakeButton("Stop", "stopButton", group);
   grid->addWidget(c.runButton, 0, 0);
   grid->addWidget(c.cancelRunButton, 0, 1);
   grid->addWidget(c.runNowButton, 1, 0);
@@ -168,12 +162,12 @@ QLabel* StatusLine(MainWindowControls& c, QDialog& window) {
 // "Load Config..." and "Save Config..." under the command buttons, and
 // "About", "Help" and "Exit" at the right.
 QHBoxLayout* BottomButtons(MainWindowControls& c, QDialog& window) {
-  c.loadConfigButton = Button("Load Config...", "loadConfigButton", &window);
+  c.loadConfigButton = MakeButton("Load Config...", "loadConfigButton", &window);
   c.loadConfigButton->setDefault(true);
-  c.saveConfigButton = Button("Save Config...", "saveConfigButton", &window);
-  c.aboutButton = Button("About", "aboutButton", &window);
-  c.helpButton = Button("Help", "helpButton", &window);
-  c.exitButton = Button("Exit", "exitButton", &window);
+  c.saveConfigButton = MakeButton("Save Config...", "saveConfigButton", &window);
+  c.aboutButton = MakeButton("About", "aboutButton", &window);
+  c.helpButton = MakeButton("Help", "helpButton", &window);
+  c.exitButton = MakeButton("Exit", "exitButton", &window);
   auto* config = new QVBoxLayout;
   config->addWidget(c.loadConfigButton);
   config->addWidget(c.saveConfigButton);

@@ -10,20 +10,10 @@
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/create_channel_page.h"
 #include "channels/gui/create_edit_channel.h"
+#include "channels/gui/dialog_widgets.h"
 #include "config/user_prompt.h"
 
 namespace brevora {
-
-namespace {
-
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QString::fromUtf8(name));
-  button->setAutoDefault(false);
-  return button;
-}
-
-}  // namespace
 
 CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwner& owner,
                                  QWidget* parent)
@@ -33,9 +23,9 @@ CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwne
   channelList_ = new QListWidget(this);
   channelList_->setObjectName(QStringLiteral("channelListBox"));
   channelList_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  createButton_ = Button("Create", "createButton", this);
-  editButton_ = Button("Edit", "editButton", this);
-  deleteButton_ = Button("Delete", "deleteButton", this);
+  createButton_ = MakeButton("Create", "createButton", this);
+  editButton_ = MakeButton("Edit", "editButton", this);
+  deleteButton_ = MakeButton("Delete", "deleteButton", this);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);

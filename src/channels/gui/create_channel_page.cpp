@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "channels/gui/create_edit_channel.h"
+#include "channels/gui/dialog_widgets.h"
 
 namespace brevora {
 
@@ -18,13 +19,6 @@ namespace {
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
-}
-
-QPushButton* Button(const char* text, const char* name, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setObjectName(QString::fromUtf8(name));
-  button->setAutoDefault(false);
-  return button;
 }
 
 QLineEdit* Edit(const char* name, QWidget* parent) {
@@ -49,8 +43,8 @@ CCreateChannelPage::CCreateChannelPage(CCreateEditChannel& sheet, ChannelRecord&
   categoryList_ = new QListWidget(this);
   categoryList_->setObjectName(QStringLiteral("categoryList"));
   categoryList_->setSelectionMode(QAbstractItemView::SingleSelection);
-  upButton_ = Button("Up", "categoryUpButton", this);
-  downButton_ = Button("Down", "categoryDownButton", this);
+  upButton_ = MakeButton("Up", "categoryUpButton", this);
+  downButton_ = MakeButton("Down", "categoryDownButton", this);
   categoryCountSpin_ = new QSpinBox(this);
   categoryCountSpin_->setObjectName(QStringLiteral("categoryCountSpin"));
   categoryCountSpin_->setRange(1, 20);
