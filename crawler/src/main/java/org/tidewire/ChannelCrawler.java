@@ -269,7 +269,8 @@ final class ChannelCrawler {
             ? extraLinkFilter.matches(target.toString())
             : link.depth() + 1 == channel.crawlDepth;
         if (!articleLink) {
-          queue.add(new Link(target, text, link.depth() + 1));
+          // Followed only where its own links can still be taken.
+          if (link.depth() + 1 < channel.crawlDepth) queue.add(new Link(target, text, link.depth() + 1));
         } else if (channel.linksInLeafNode <= 0 || main.articles.size() < channel.linksInLeafNode) {
           readArticlePage(target, text, main);
         }
