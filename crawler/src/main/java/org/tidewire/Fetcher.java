@@ -45,6 +45,14 @@ final class Fetcher {
   record Response(URI uri, byte[] body, String contentType, String charset) {}
 
   private static final Map<String, Semaphore> HOSTS = new ConcurrentHashMap<>();
+  // Bodies are read on threads of their own, so that the read time limit holds and a slow site
+  // never holds up another site's reading.
+  private static final java.util.concurrent.ExecutorService READERS =
+      java.util.concurrent.Executors.newCachedThreadPool(task -> {
+        Thread thread = new Thread(task, "brevora-reader");
+        thread.setDaemon(true);
+        return thread;
+      });
 
   private final Limits limits;
   private final HttpClient client;
@@ -177,7 +185,8 @@ final class Fetcher {
               } catch (IOException e) {
                 throw new java.io.UncheckedIOException(e);
               }
-            });
+            },
+            READERS);
     try {
       return reading.get(limits.read().toMillis(), TimeUnit.MILLISECONDS);
     } catch (TimeoutException e) {
