@@ -6,6 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <filesystem>
+#include <map>
+
 #include "fakes/audio.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
@@ -178,6 +182,7 @@ TEST(ConvertAll, CancelDuringTheFirstFile) {
 // partial MP3 file goes, the WAV file spoken whole stays, nothing else starts.
 TEST(ConvertAll, CancelDuringEncoding) {
   Converting c;
+  c.converter.SetEncoderThreads(1);
   c.engine.samplesPerByte = 16000;  // seconds of audio, many chunks
   c.folder.Write("Top/a.txt", "first");
   c.folder.Write("Top/b.txt", "second");
@@ -231,6 +236,7 @@ TEST(ConvertAll, BadArticlesDoNotLoseTheOthers) {
 // parent goes on with its next sub-folder.
 TEST(ConvertAll, WavThatCannotBeDeleted) {
   Converting c;
+  c.converter.SetEncoderThreads(1);
   c.folder.Write("Top/a/one.txt", "one");
   c.folder.Write("Top/b/two.txt", "two");
   c.folder.Write("Top/b/three.txt", "three");
@@ -286,6 +292,109 @@ TEST(ConvertAll, FailedWritesAreLoggedAndLeaveNoFile) {
   const std::string log = c.Log();
   EXPECT_NE(log.find("Speak error: " + c.folder.path() + "big"), std::string::npos) << log;
   EXPECT_NE(log.find("] ERROR - Output file write error\r\r\n"), std::string::npos) << log;
+}
+
+// --- The parallel pass -------------------------------------------------------
+
+// A corpus in folders, with a file that cannot be read and one whose WAV
+// file cannot be made.
+void WriteCorpus(const TempFolder& folder) {
+  for (int i = 0; i < 6; ++i) {
+    folder.Write("Top/a/" + std::to_string(i) + ".txt", std::string(20 + 7 * i, 'a' + i));
+    folder.Write("Top/b/deep/" + std::to_string(i) + ".txt", std::string(30 + 5 * i, 'k' + i));
+  }
+  folder.Write("Top/top.txt", "top");
+  folder.Write("Top/b/unwritable.txt", "x");
+  folder.Write("Top/b/unwritable.wav/keep", "");
+  mkfifo((folder.path() + "Top/a/fifo.txt").c_str(), 0600);
+}
+
+// Every file below the folder with its bytes, by relative path.
+std::map<std::string, std::string> Files(const TempFolder& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path() + "Top")) {
+    if (entry.is_regular_file()) {
+      files[entry.path().string().substr(folder.path().size())] =
+          folder.Read(entry.path().string().substr(folder.path().size()));
+    }
+  }
+  return files;
+}
+
+// On several threads the pass writes exactly what the sequential pass
+// writes, byte for byte, returns the same count and logs as many entries.
+TEST(ParallelPass, WritesWhatTheSequentialPassWrites) {
+  Converting sequential, parallel;
+  WriteCorpus(sequential.folder);
+  WriteCorpus(parallel.folder);
+  sequential.converter.SetEncoderThreads(1);
+  parallel.converter.SetEncoderThreads(4);
+  const int count = sequential.converter.ConvertFolder(sequential.folder.path() + "Top", "*.txt");
+  EXPECT_EQ(count, 13);
+  EXPECT_EQ(parallel.converter.ConvertFolder(parallel.folder.path() + "Top", "*.txt"), count);
+  const auto expected = Files(sequential.folder);
+  EXPECT_EQ(std::count_if(expected.begin(), expected.end(),
+                          [](const auto& file) { return file.first.ends_with(".mp3"); }),
+            13);
+  EXPECT_TRUE(Files(parallel.folder) == expected);
+  EXPECT_EQ(parallel.LogEntries(), sequential.LogEntries());
+  EXPECT_EQ(parallel.engine.spoken, sequential.engine.spoken);  // spoken in the same order
+}
+
+// A cancel while files are encoded on several threads: the files in hand
+// stop, nothing is started after it, and no MP3 file is left that is not
+// whole (a file stopped while encoding keeps its WAV file).
+TEST(ParallelPass, CancelLeavesNoPartialFile) {
+  Converting c;
+  c.engine.samplesPerByte = 2000;
+  WriteCorpus(c.folder);
+  c.converter.SetEncoderThreads(3);
+  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
+  EncoderEntryPoints entry = lame->EntryPoints();
+  std::atomic<int> chunks{0};
+  auto encode = entry.beEncodeChunk;
+  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
+                            uint32_t* made) {
+    if (++chunks == 12) c.converter.abortRequested = 1;
+    return encode(s, n, in, out, made);
+  };
+  c.converter.SetEntryPointsForTesting(entry);
+  c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt");
+  const size_t spoken = c.engine.spoken.size();
+  EXPECT_LT(spoken, 14u);
+  for (const auto& [path, bytes] : Files(c.folder)) {
+    if (!path.ends_with(".mp3")) continue;
+    bool complete = false;
+    testing::ParseMp3Frames(bytes, &complete);
+    EXPECT_TRUE(complete) << path;
+    EXPECT_FALSE(c.folder.Exists(path.substr(0, path.size() - 4) + ".wav")) << path;
+  }
+  EXPECT_EQ(c.engine.spoken.size(), spoken);
+}
+
+// An encoder that fails for one file leaves the others right.
+TEST(ParallelPass, OneFailingEncodeLeavesTheOthers) {
+  Converting c;
+  WriteCorpus(c.folder);
+  c.converter.SetEncoderThreads(4);
+  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
+  EncoderEntryPoints entry = lame->EntryPoints();
+  std::atomic<int> streams{0};
+  auto init = entry.beInitStream;
+  entry.beInitStream = [&](const EncoderConfig& config, uint32_t* s, uint32_t* b,
+                           EncoderStream* stream) {
+    if (++streams == 3) return 5u;
+    return init(config, s, b, stream);
+  };
+  c.converter.SetEntryPointsForTesting(entry);
+  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 12);
+  int whole = 0;
+  for (const auto& [path, bytes] : Files(c.folder)) {
+    EXPECT_FALSE(path.ends_with(".wav")) << path;
+    if (path.ends_with(".mp3")) whole += testing::DecodeMp3Samples(bytes) > 0;
+  }
+  EXPECT_EQ(whole, 12);
+  EXPECT_NE(c.Log().find("Error opening encoding stream (5)"), std::string::npos);
 }
 
 }  // namespace

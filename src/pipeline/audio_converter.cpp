@@ -5,8 +5,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <deque>
+#include <functional>
+#include <future>
 #include <optional>
+#include <thread>
 
 #include "config/text.h"
 #include "pipeline/speech_engine.h"
@@ -280,12 +285,20 @@ int CAudioConverter::CountFiles(const TextFolder& folder) {
   return count;
 }
 
+unsigned CAudioConverter::EncoderThreads() const {
+  if (encoderThreads_ > 0) return encoderThreads_;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
 int CAudioConverter::ConvertFolder(const std::string& folder, const std::string& pattern) {
   // One listing of the whole tree, so the pass knows how many files it has.
   const TextFolder tree = ListTextFolder(folder, pattern);
   filesTotal_ = CountFiles(tree);
   filesStarted_ = 0;
-  const int count = ConvertListed(tree);
+  const unsigned threads = EncoderThreads();
+  const int count = threads > 1 && !EqualsIgnoringCase(outputFormat, "wav")
+                        ? ConvertListedInParallel(tree, threads)
+                        : ConvertListed(tree);
   progress().ConversionEnded(count, filesTotal_);
   return count;
 }
@@ -319,6 +332,95 @@ int CAudioConverter::ConvertListed(const TextFolder& folder) {
     count += ConvertListed(sub);
   }
   return count;
+}
+
+// The parallel pass: this thread speaks the files in the order of the
+// sequential pass (the engine keeps one state per process) and hands each
+// file spoken whole to an encoding thread; at most `threads` files are
+// encoded at once. Each file's end (its WAV deleted, counted or not) is taken
+// in file order, so the result is the sequential pass's: a WAV file that
+// cannot be deleted ends its folder uncounted, and what the speaker had
+// already done for the rest of that folder is removed again.
+int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned threads) {
+  struct Folder {
+    int parent;
+    bool ended = false;
+    int converted = 0;
+    std::vector<int> subFolders;
+  };
+  struct Item {
+    const std::string* path;
+    int folder;
+    std::future<bool> encoded;
+  };
+  std::vector<Folder> folders;
+  std::vector<Item> items;
+  // Files in the sequential pass's order: a folder's files, then its sub-folders.
+  const std::function<void(const TextFolder&, int)> flatten = [&](const TextFolder& folder,
+                                                                  int parent) {
+    const int index = static_cast<int>(folders.size());
+    folders.push_back(Folder{parent, false, 0, {}});
+    if (parent >= 0) folders[parent].subFolders.push_back(index);
+    for (const std::string& path : folder.files) items.push_back({&path, index, {}});
+    for (const TextFolder& sub : folder.folders) flatten(sub, index);
+  };
+  flatten(tree, -1);
+  const auto endedAbove = [&](int folder) {
+    for (; folder >= 0; folder = folders[folder].parent) {
+      if (folders[folder].ended) return true;
+    }
+    return false;
+  };
+  const auto wavOf = [](const std::string& path) {
+    return path.substr(0, path.size() - 4) + ".wav";
+  };
+  const auto mp3Of = [](const std::string& path) {
+    return path.substr(0, path.size() - 4) + ".mp3";
+  };
+
+  std::deque<int> inFlight;
+  // The end of one file, in file order.
+  const auto retire = [&](int k) {
+    Item& item = items[k];
+    const bool encoded = item.encoded.get();
+    if (endedAbove(item.folder)) {  // the sequential pass never came here
+      unlink(wavOf(*item.path).c_str());
+      unlink(mp3Of(*item.path).c_str());
+      return;
+    }
+    if (!encoded && abortRequested) return;  // spoken whole: it keeps its WAV file
+    if (unlink(wavOf(*item.path).c_str()) != 0) {
+      log_.LogError(kLogNoWavFiles);
+      folders[item.folder].ended = true;
+      return;
+    }
+    if (encoded && !abortRequested) ++folders[item.folder].converted;
+  };
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (abortRequested) break;
+    Item& item = items[k];
+    if (endedAbove(item.folder)) continue;
+    progress().FileStarted(++filesStarted_, filesTotal_, *item.path);
+    const bool spoken = SpeakFile(*item.path) == 0;
+    if (abortRequested) break;
+    if (!spoken) continue;
+    if (inFlight.size() == threads) {
+      retire(inFlight.front());
+      inFlight.pop_front();
+    }
+    const std::string* path = item.path;
+    item.encoded = std::async(std::launch::async, [this, path] { return EncodeFile(*path) == 0; });
+    inFlight.push_back(static_cast<int>(k));
+  }
+  for (int k : inFlight) retire(k);
+
+  const std::function<int(int)> count = [&](int folder) {
+    if (folders[folder].ended) return 0;
+    int total = folders[folder].converted;
+    for (int sub : folders[folder].subFolders) total += count(sub);
+    return total;
+  };
+  return count(0);
 }
 
 int CAudioConverter::ConvertAll(SpeechEngine* voice, const std::string& token,

@@ -40,6 +40,13 @@ class CAudioConverter : public Converter {
   // returns how many text files were converted.
   int ConvertFolder(const std::string& folder, const std::string& pattern);
 
+  // How many threads encode MP3 files while the pass speaks the next files:
+  // 0 (the default) takes one per core; 1 encodes in the pass itself, one
+  // file after the other. The files, the count, the WAV and MP3 files and the
+  // log entries of each file are the same either way.
+  void SetEncoderThreads(unsigned count) { encoderThreads_ = count; }
+  unsigned EncoderThreads() const;
+
   // One text file into the WAV file beside it (its name less the last four
   // characters, plus ".wav"). 0 when the WAV file was written whole; -1 when
   // the input cannot be used, the engine or the write failed (logged), or a
@@ -83,12 +90,14 @@ class CAudioConverter : public Converter {
   static TextFolder ListTextFolder(const std::string& folder, const std::string& pattern);
   static int CountFiles(const TextFolder& folder);
   int ConvertListed(const TextFolder& folder);
+  int ConvertListedInParallel(const TextFolder& tree, unsigned threads);
   RunProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
 
   RunProgress* progress_ = nullptr;
   RunProgress noProgress_;
   int filesTotal_ = 0;
   int filesStarted_ = 0;
+  unsigned encoderThreads_ = 0;
   enum class Spoken { kWhole, kFailed, kCancelled, kTooLarge };
   Spoken SpeakInto(const std::u16string& text, const std::string& wavName);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -9,7 +10,8 @@
 
 namespace brevora {
 
-// Time spent in one stage of the audio chain, for the benchmark.
+// Time spent in one stage of the audio chain, for the benchmark; summed over
+// every thread that works in the stage.
 class StageClock {
  public:
   class Scope {
@@ -24,7 +26,7 @@ class StageClock {
     StageClock& clock_;
     std::chrono::steady_clock::time_point start_;
   };
-  double seconds = 0;
+  std::atomic<double> seconds{0};
 };
 
 // Writes a 16-bit mono PCM WAV file as the samples come: the RIFF header,

@@ -171,7 +171,8 @@ EncoderEntryPoints LameEncoder::EntryPoints() {
   }
   if (f->close) {
     entry.beCloseStream = [this, f](EncoderStream stream) -> uint32_t {
-      if (lastFlushed_ == stream) lastFlushed_ = nullptr;
+      EncoderStream flushed = stream;
+      lastFlushed_.compare_exchange_strong(flushed, nullptr);
       return f->close(static_cast<lame_global_flags*>(stream)) == 0 ? 0 : kEncoderError;
     };
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -94,7 +95,8 @@ class LameEncoder {
   explicit LameEncoder(std::unique_ptr<DynamicLibrary> library);
   std::unique_ptr<DynamicLibrary> library_;
   std::unique_ptr<Functions> functions_;
-  EncoderStream lastFlushed_ = nullptr;
+  // Streams are encoded on several threads at once.
+  std::atomic<EncoderStream> lastFlushed_{nullptr};
 };
 
 }  // namespace brevora
