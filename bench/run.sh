@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs the conversion benchmark by hand: the program's pass over the corpus,
-# the pass over the 60 KB article alone and over the short articles alone,
+# sequential and parallel (with their speed-up and a byte comparison of all
+# files), the pass over the 60 KB article alone and over the short articles alone,
 # and the same corpus through the command-line tools in two forms (the
 # program's encoder settings, and lame's defaults), all in one run.
 set -euo pipefail
@@ -19,9 +20,24 @@ fresh() {  # fresh NAME: a copy of the corpus in $work/NAME
 
 "$bench" corpus "$work/corpus"
 
-echo "== the program's pass, whole corpus"
-fresh pass
-"$bench" pass "$work/pass"
+echo "== the program's pass, whole corpus, sequential (one encoding thread)"
+fresh sequential
+"$bench" pass "$work/sequential" 1 | tee "$work/sequential.txt"
+
+echo "== the program's pass, whole corpus, parallel (encoding threads: one per core)"
+fresh parallel
+"$bench" pass "$work/parallel" | tee "$work/parallel.txt"
+
+wall() { sed -n 's/^wall seconds *//p' "$1"; }
+echo "== parallel against sequential"
+awk -v s="$(wall "$work/sequential.txt")" -v p="$(wall "$work/parallel.txt")" \
+  'BEGIN { printf "speed-up of the parallel pass: %.2fx\n", s / p }'
+if diff -r -q "$work/sequential/Top" "$work/parallel/Top" > /dev/null; then
+  echo "identical: every MP3 file of the two passes is the same, byte for byte"
+else
+  echo "DIFFERENT: the passes wrote different files:"
+  diff -r -q "$work/sequential/Top" "$work/parallel/Top" | head
+fi
 
 echo "== the program's pass, the 60 KB article alone"
 fresh big
@@ -46,7 +62,16 @@ chain() {  # chain NAME LAME-OPTIONS...: espeak-ng, sox to 16 kHz, lame, file by
   done
 }
 
+chained() {  # chained NAME LAME-OPTIONS...: the chain, timed, against the parallel pass
+  local start end
+  start=$(date +%s.%N)
+  chain "$@"
+  end=$(date +%s.%N)
+  awk -v a="$start" -v b="$end" -v p="$(wall "$work/parallel.txt")" \
+    'BEGIN { printf "wall seconds %.3f; the parallel pass is %.2fx faster\n", b - a, (b - a) / p }'
+}
+
 echo "== the chain with the same encoder settings"
-time chain same -b 24 -m m --cbr -q 2 --nores
+chained same -b 24 -m m --cbr -q 2 --nores
 echo "== the chain with lame's defaults (-q 3)"
-time chain defaults -b 24 -m m
+chained defaults -b 24 -m m
