@@ -11,6 +11,7 @@
 #include <functional>
 #include <future>
 #include <optional>
+#include <semaphore>
 #include <thread>
 
 #include "config/text.h"
@@ -337,8 +338,8 @@ int CAudioConverter::ConvertListed(const TextFolder& folder) {
 // The parallel pass: this thread speaks the files in the order of the
 // sequential pass (the engine keeps one state per process) and hands each
 // file spoken whole to an encoding thread; at most `threads` files are
-// encoded at once. Each file's end (its WAV deleted, counted or not) is taken
-// in file order, so the result is the sequential pass's: a WAV file that
+// encoded at once, and at most three times as many are in hand. Each file's end (its WAV deleted,
+// counted or not) is taken in file order, so the result is the sequential pass's: a WAV file that
 // cannot be deleted ends its folder uncounted, and what the speaker had
 // already done for the rest of that folder is removed again.
 int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned threads) {
@@ -379,6 +380,8 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
   };
 
   std::deque<int> inFlight;
+  constexpr unsigned kFilesWaitingPerThread = 3;
+  std::counting_semaphore<> encoding(threads);  // files being encoded at once
   // The end of one file, in file order.
   const auto retire = [&](int k) {
     Item& item = items[k];
@@ -404,12 +407,19 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
     const bool spoken = SpeakFile(*item.path) == 0;
     if (abortRequested) break;
     if (!spoken) continue;
-    if (inFlight.size() == threads) {
+    // A long file at the front must not stop the speaker: more files wait
+    // than threads encode, but never more than a few per thread.
+    if (inFlight.size() == kFilesWaitingPerThread * threads) {
       retire(inFlight.front());
       inFlight.pop_front();
     }
     const std::string* path = item.path;
-    item.encoded = std::async(std::launch::async, [this, path] { return EncodeFile(*path) == 0; });
+    item.encoded = std::async(std::launch::async, [this, path, &encoding] {
+      encoding.acquire();
+      const bool encoded = EncodeFile(*path) == 0;
+      encoding.release();
+      return encoded;
+    });
     inFlight.push_back(static_cast<int>(k));
   }
   for (int k : inFlight) retire(k);
