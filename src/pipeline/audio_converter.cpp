@@ -12,6 +12,7 @@
 #include <future>
 #include <optional>
 #include <semaphore>
+#include <system_error>
 #include <thread>
 
 #include "config/text.h"
@@ -414,12 +415,18 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
       inFlight.pop_front();
     }
     const std::string* path = item.path;
-    item.encoded = std::async(std::launch::async, [this, path, &encoding] {
-      encoding.acquire();
-      const bool encoded = EncodeFile(*path) == 0;
-      encoding.release();
-      return encoded;
-    });
+    try {
+      item.encoded = std::async(std::launch::async, [this, path, &encoding] {
+        encoding.acquire();
+        const bool encoded = EncodeFile(*path) == 0;
+        encoding.release();
+        return encoded;
+      });
+    } catch (const std::system_error&) {  // no thread to be had: encode here
+      std::promise<bool> done;
+      done.set_value(EncodeFile(*path) == 0);
+      item.encoded = done.get_future();
+    }
     inFlight.push_back(static_cast<int>(k));
   }
   for (int k : inFlight) retire(k);
