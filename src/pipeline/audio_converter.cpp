@@ -47,6 +47,19 @@ uint32_t ReadLittleEndian32(const unsigned char* at) {
   return at[0] | (at[1] << 8) | (at[2] << 16) | (static_cast<uint32_t>(at[3]) << 24);
 }
 
+// A text file's audio file: its name less the last four characters (".txt"),
+// plus the extension.
+std::string AudioName(const std::string& textPath, const char* extension) {
+  return textPath.substr(0, textPath.size() - 4) + extension;
+}
+
+// A result that is there already, in the form of one still to come.
+std::future<bool> Finished(bool value) {
+  std::promise<bool> done;
+  done.set_value(value);
+  return done.get_future();
+}
+
 // The names of a folder's entries, in the order the file system lists them.
 std::vector<std::string> ListFolder(const std::string& folder) {
   std::vector<std::string> names;
@@ -132,7 +145,7 @@ int CAudioConverter::SpeakFile(const std::string& textPath) {
     log_.LogError(kLogNoExtension);
     return -1;
   }
-  const std::string base = textPath.substr(0, textPath.size() - 4);
+  const std::string base = AudioName(textPath, "");
   TextFileProblem problem = TextFileProblem::kNone;
   const auto text = ReadTextFile(textPath, &problem);
   if (problem == TextFileProblem::kTooLarge) {
@@ -162,8 +175,7 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
     return -1;
   }
   StageClock::Scope timing(times.encoding);
-  const std::string base = textPath.substr(0, textPath.size() - 4);
-  const std::string wavName = base + ".wav", mp3Name = base + ".mp3";
+  const std::string wavName = AudioName(textPath, ".wav"), mp3Name = AudioName(textPath, ".mp3");
   if (!encoder_.HasRequired()) {
     log_.LogError(kLogNoLameInterfaces);
     return -1;
@@ -297,53 +309,21 @@ int CAudioConverter::ConvertFolder(const std::string& folder, const std::string&
   const TextFolder tree = ListTextFolder(folder, pattern);
   filesTotal_ = CountFiles(tree);
   filesStarted_ = 0;
-  const unsigned threads = EncoderThreads();
-  const int count = threads > 1 && !EqualsIgnoringCase(outputFormat, "wav")
-                        ? ConvertListedInParallel(tree, threads)
-                        : ConvertListed(tree);
+  const int count = ConvertListed(tree, EncoderThreads());
   progress().ConversionEnded(count, filesTotal_);
   return count;
 }
 
-// A file that cannot be spoken or encoded is logged and skipped; the pass
-// goes on with the next file and the sub-folders. A WAV file that exists and
-// cannot be deleted ends its folder uncounted.
-int CAudioConverter::ConvertListed(const TextFolder& folder) {
-  int count = 0;
-  for (const std::string& path : folder.files) {
-    if (abortRequested) return count;
-    progress().FileStarted(++filesStarted_, filesTotal_, path);
-    const bool spoken = SpeakFile(path) == 0;
-    if (abortRequested) return count;  // a file spoken whole keeps its WAV file
-    if (!spoken) continue;
-    if (!EqualsIgnoringCase(outputFormat, "wav")) {
-      const bool encoded = EncodeFile(path) == 0;
-      if (!encoded && abortRequested) return count;  // spoken whole: it keeps its WAV file
-      const std::string wavName = path.substr(0, path.size() - 4) + ".wav";
-      if (unlink(wavName.c_str()) != 0) {
-        log_.LogError(kLogNoWavFiles);
-        return 0;
-      }
-      if (abortRequested) return count;
-      if (!encoded) continue;
-    }
-    ++count;
-  }
-  for (const TextFolder& sub : folder.folders) {
-    if (abortRequested) break;
-    count += ConvertListed(sub);
-  }
-  return count;
-}
-
-// The parallel pass: this thread speaks the files in the order of the
-// sequential pass (the engine keeps one state per process) and hands each
+// The pass: this thread speaks the files in order, a folder's files before
+// its sub-folders (the engine keeps one state per process), and hands each
 // file spoken whole to an encoding thread; at most `threads` files are
-// encoded at once, and at most three times as many are in hand. Each file's end (its WAV deleted,
-// counted or not) is taken in file order, so the result is the sequential pass's: a WAV file that
-// cannot be deleted ends its folder uncounted, and what the speaker had
-// already done for the rest of that folder is removed again.
-int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned threads) {
+// encoded at once, and at most three times as many are in hand. With one
+// thread the pass encodes each file itself before it speaks the next.
+// Each file's end is taken in file order, so the result does not depend on
+// the threads: a file that cannot be spoken or encoded is logged and skipped;
+// a WAV file that cannot be deleted ends its folder uncounted, and what the
+// speaker had already done for the rest of that folder is removed again.
+int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
   struct Folder {
     int parent;
     bool ended = false;
@@ -373,27 +353,22 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
     }
     return false;
   };
-  const auto wavOf = [](const std::string& path) {
-    return path.substr(0, path.size() - 4) + ".wav";
-  };
-  const auto mp3Of = [](const std::string& path) {
-    return path.substr(0, path.size() - 4) + ".mp3";
-  };
+  const bool wavFormat = EqualsIgnoringCase(outputFormat, "wav");
 
   std::deque<int> inFlight;
   constexpr unsigned kFilesWaitingPerThread = 3;
-  std::counting_semaphore<> encoding(threads);  // files being encoded at once
+  std::counting_semaphore<> encoding(std::max(1u, threads));  // files being encoded at once
   // The end of one file, in file order.
   const auto retire = [&](int k) {
     Item& item = items[k];
     const bool encoded = item.encoded.get();
     if (endedAbove(item.folder)) {  // the sequential pass never came here
-      unlink(wavOf(*item.path).c_str());
-      unlink(mp3Of(*item.path).c_str());
+      unlink(AudioName(*item.path, ".wav").c_str());
+      unlink(AudioName(*item.path, ".mp3").c_str());
       return;
     }
     if (!encoded && abortRequested) return;  // spoken whole: it keeps its WAV file
-    if (unlink(wavOf(*item.path).c_str()) != 0) {
+    if (unlink(AudioName(*item.path, ".wav").c_str()) != 0) {
       log_.LogError(kLogNoWavFiles);
       folders[item.folder].ended = true;
       return;
@@ -408,13 +383,22 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
     const bool spoken = SpeakFile(*item.path) == 0;
     if (abortRequested) break;
     if (!spoken) continue;
+    if (wavFormat) {  // the WAV file is the result
+      ++folders[item.folder].converted;
+      continue;
+    }
+    const std::string* path = item.path;
+    if (threads <= 1) {
+      item.encoded = Finished(EncodeFile(*path) == 0);
+      retire(static_cast<int>(k));
+      continue;
+    }
     // A long file at the front must not stop the speaker: more files wait
     // than threads encode, but never more than a few per thread.
     if (inFlight.size() == kFilesWaitingPerThread * threads) {
       retire(inFlight.front());
       inFlight.pop_front();
     }
-    const std::string* path = item.path;
     try {
       item.encoded = std::async(std::launch::async, [this, path, &encoding] {
         encoding.acquire();
@@ -423,9 +407,7 @@ int CAudioConverter::ConvertListedInParallel(const TextFolder& tree, unsigned th
         return encoded;
       });
     } catch (const std::system_error&) {  // no thread to be had: encode here
-      std::promise<bool> done;
-      done.set_value(EncodeFile(*path) == 0);
-      item.encoded = done.get_future();
+      item.encoded = Finished(EncodeFile(*path) == 0);
     }
     inFlight.push_back(static_cast<int>(k));
   }

@@ -89,8 +89,7 @@ class CAudioConverter : public Converter {
   };
   static TextFolder ListTextFolder(const std::string& folder, const std::string& pattern);
   static int CountFiles(const TextFolder& folder);
-  int ConvertListed(const TextFolder& folder);
-  int ConvertListedInParallel(const TextFolder& tree, unsigned threads);
+  int ConvertListed(const TextFolder& tree, unsigned threads);
   RunProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
 
   RunProgress* progress_ = nullptr;
