@@ -7,6 +7,7 @@
 
 #include "config/file_error.h"
 #include "config/file_io.h"
+#include "config/text.h"
 #include "config/user_prompt.h"
 
 namespace brevora {
@@ -239,15 +240,14 @@ void ReadConfiguration(std::FILE* file, ConfigurationWindow& window, UserPrompt&
 namespace {
 
 bool HasControlCharacter(std::string_view text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; });
+  return std::any_of(text.begin(), text.end(), IsControlCharacter);
 }
 
 // What a line of Brevora.cfg can hold of a value.
 std::string OneLine(std::string_view text) {
   std::string line(text);
   for (char& c : line) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = ' ';
+    if (IsControlCharacter(c)) c = ' ';
   }
   return line;
 }

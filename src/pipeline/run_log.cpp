@@ -2,6 +2,8 @@
 
 #include <cstdarg>
 
+#include "config/text.h"
+
 namespace brevora {
 
 std::string FormatLogTimeStamp(std::time_t time) {
@@ -17,10 +19,9 @@ std::string FormatLogTimeStamp(std::time_t time) {
 std::string RunLog::Visible(const char* text) {
   std::string out;
   for (const char* at = text; at != nullptr && *at != '\0'; ++at) {
-    const unsigned char c = static_cast<unsigned char>(*at);
-    if (c < 0x20 || c == 0x7f) {
+    if (IsControlCharacter(*at)) {
       char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+      std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(*at));
       out += escaped;
     } else {
       out += *at;

@@ -80,11 +80,7 @@ void CChannelListDlg::OnCreateChannel() {
       prompt.Notify(kIrregularChannelName);
       return;  // nothing written, nothing to read again
     }
-    std::vector<std::string> listed;
-    for (int i = 0; i < channelList_->count(); ++i) {
-      listed.push_back(channelList_->item(i)->text().toStdString());
-    }
-    if (FindNameIgnoringCase(listed, name) >= 0 &&
+    if (FindNameIgnoringCase(ListedNames(fileLines_), name) >= 0 &&
         prompt.AskYesNo(kOverwriteChannelQuestion) != Answer::Yes) {
       continue;  // the same sheet again
     }

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -48,22 +49,23 @@ CCreateEditChannel::~CCreateEditChannel() = default;
 
 int CCreateEditChannel::DoModal() {
   advancedCreated_ = false;
-  revertingTab_ = true;
-  tabs_->setCurrentIndex(kBasicTab);
-  revertingTab_ = false;
-  shownTab_ = kBasicTab;
+  ShowTabQuietly(kBasicTab);
   basicPage_->OnInitDialog();
   basicPage_->OnSetActive();
   return RunModal(services_, *this);
 }
 
+// Shows a tab without the pages' activation (the caller does what is due).
+void CCreateEditChannel::ShowTabQuietly(int index) {
+  const QSignalBlocker quiet(tabs_);
+  tabs_->setCurrentIndex(index);
+  shownTab_ = index;
+}
+
 // Leaving "Advanced" takes its values; a value out of range keeps the tab.
 void CCreateEditChannel::OnTabChanged(int index) {
-  if (revertingTab_) return;
   if (shownTab_ == kAdvancedTab && index != kAdvancedTab && !advancedPage_->TakeValues()) {
-    revertingTab_ = true;
-    tabs_->setCurrentIndex(kAdvancedTab);
-    revertingTab_ = false;
+    ShowTabQuietly(kAdvancedTab);
     return;
   }
   shownTab_ = index;
@@ -84,10 +86,7 @@ void CCreateEditChannel::OnTabChanged(int index) {
 // still ends with "OK": the channel list tests the name again.
 void CCreateEditChannel::accept() {
   if (advancedCreated_ && !advancedPage_->TakeValues()) {
-    revertingTab_ = true;
-    tabs_->setCurrentIndex(kAdvancedTab);
-    revertingTab_ = false;
-    shownTab_ = kAdvancedTab;
+    ShowTabQuietly(kAdvancedTab);
     return;
   }
   const std::string nameMessage = basicPage_->TakeValues();

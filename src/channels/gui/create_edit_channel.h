@@ -45,6 +45,7 @@ class CCreateEditChannel : public QDialog {
 
  private:
   void OnTabChanged(int index);
+  void ShowTabQuietly(int index);
 
   const ChannelDialogServices& services_;
   ChannelRecord record_;
@@ -54,7 +55,6 @@ class CCreateEditChannel : public QDialog {
   // this run.
   bool advancedCreated_ = false;
   int shownTab_ = 0;
-  bool revertingTab_ = false;
 
   QTabWidget* tabs_;
   CCreateChannelPage* basicPage_;
