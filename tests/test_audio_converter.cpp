@@ -8,7 +8,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "fakes/audio.h"
 #include "fakes/fifo.h"
@@ -28,6 +30,20 @@ struct Converting {
   CAudioConverter converter{folder.path() + "Brevora.log"};
   FakeSpeechEngine engine;
   Converting() { converter.speechVoice = &engine; }
+  // The real encoder, with `beforeChunk` run ahead of every chunk it encodes
+  // (on the encoding thread).
+  void BeforeEachChunk(std::function<void()> beforeChunk) {
+    lame = LameEncoder::Load(LameEncoder::DefaultNames());
+    EncoderEntryPoints entry = lame->EntryPoints();
+    entry.beEncodeChunk = [encode = entry.beEncodeChunk, beforeChunk](
+                              EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
+                              uint32_t* made) {
+      beforeChunk();
+      return encode(s, n, in, out, made);
+    };
+    converter.SetEntryPointsForTesting(entry);
+  }
+  std::unique_ptr<LameEncoder> lame;
   std::string Log() const { return folder.Read("Brevora.log"); }
   int LogEntries() const {
     const std::string text = Log();
@@ -186,16 +202,10 @@ TEST(ConvertAll, CancelDuringEncoding) {
   c.engine.samplesPerByte = 16000;  // seconds of audio, many chunks
   c.folder.Write("Top/a.txt", "first");
   c.folder.Write("Top/b.txt", "second");
-  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
-  EncoderEntryPoints entry = lame->EntryPoints();
   int chunks = 0;
-  auto encode = entry.beEncodeChunk;
-  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
-                            uint32_t* made) {
+  c.BeforeEachChunk([&] {
     if (++chunks == 3) c.converter.abortRequested = 1;
-    return encode(s, n, in, out, made);
-  };
-  c.converter.SetEntryPointsForTesting(entry);
+  });
   EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 0);
   EXPECT_EQ(chunks, 3);
   EXPECT_EQ(c.engine.spoken.size(), 1u);
@@ -240,20 +250,13 @@ TEST(ConvertAll, WavThatCannotBeDeleted) {
   c.folder.Write("Top/a/one.txt", "one");
   c.folder.Write("Top/b/two.txt", "two");
   c.folder.Write("Top/b/three.txt", "three");
-  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
-  EncoderEntryPoints entry = lame->EntryPoints();
-  auto encode = entry.beEncodeChunk;
   // While "two" is encoded, a folder takes the place of its WAV file.
-  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
-                            uint32_t* made) {
-    const std::string wav = c.folder.path() + "Top/b/two.wav";
+  c.BeforeEachChunk([&] {
     if (c.engine.spoken.back() == "two" && !c.folder.Exists("Top/b/two.wav/keep")) {
-      unlink(wav.c_str());
+      unlink((c.folder.path() + "Top/b/two.wav").c_str());
       c.folder.Write("Top/b/two.wav/keep", "");
     }
-    return encode(s, n, in, out, made);
-  };
-  c.converter.SetEntryPointsForTesting(entry);
+  });
   EXPECT_EQ(c.converter.ConvertAll(&c.engine, "", c.folder.path()), 0);
   EXPECT_TRUE(c.folder.Exists("Top/a/one.mp3"));
   // Folder b ends at "two" ("three" may come before it in the listing).
@@ -349,16 +352,10 @@ TEST(ParallelPass, CancelLeavesNoPartialFile) {
   c.engine.samplesPerByte = 2000;
   WriteCorpus(c.folder);
   c.converter.SetEncoderThreads(3);
-  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
-  EncoderEntryPoints entry = lame->EntryPoints();
   std::atomic<int> chunks{0};
-  auto encode = entry.beEncodeChunk;
-  entry.beEncodeChunk = [&](EncoderStream s, uint32_t n, const int16_t* in, unsigned char* out,
-                            uint32_t* made) {
+  c.BeforeEachChunk([&] {
     if (++chunks == 12) c.converter.abortRequested = 1;
-    return encode(s, n, in, out, made);
-  };
-  c.converter.SetEntryPointsForTesting(entry);
+  });
   c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt");
   const size_t spoken = c.engine.spoken.size();
   EXPECT_LT(spoken, 14u);
