@@ -206,7 +206,7 @@ final class ChannelCrawler {
         }
       }
       if (text.isEmpty()) {
-        text = TextRules.cut(TextRules.skipLines(item.description(), 0), channel.numberOfCharacters);
+        text = TextRules.cut(item.description(), channel.numberOfCharacters);
       }
       if (text.isEmpty()) continue;
       category.articles.add(new News.Article(title.isEmpty() ? "Untitled" : title,
@@ -224,14 +224,14 @@ final class ChannelCrawler {
     Document first = html(startPage);
     News.Category main = new News.Category(titleOf(first, channel.name));
     int feeds = 0;
-    record Link(URI uri, String text, int depth) {}
+    record Link(URI uri, int depth) {}
     ArrayDeque<Link> queue = new ArrayDeque<>();
     Set<String> seen = new HashSet<>();
     seen.add(withoutFragment(startPage.uri()).toString());
     if (channel.crawlDepth <= 0) {
       main.articles.add(article(startPage, first, ""));
     }
-    queue.add(new Link(startPage.uri(), "", 0));
+    queue.add(new Link(startPage.uri(), 0));
     Document current = first;
     Fetcher.Response currentResponse = startPage;
     while (!queue.isEmpty()) {
@@ -270,7 +270,7 @@ final class ChannelCrawler {
             : link.depth() + 1 == channel.crawlDepth;
         if (!articleLink) {
           // Followed only where its own links can still be taken.
-          if (link.depth() + 1 < channel.crawlDepth) queue.add(new Link(target, text, link.depth() + 1));
+          if (link.depth() + 1 < channel.crawlDepth) queue.add(new Link(target, link.depth() + 1));
         } else if (channel.linksInLeafNode <= 0 || main.articles.size() < channel.linksInLeafNode) {
           readArticlePage(target, text, main);
         }

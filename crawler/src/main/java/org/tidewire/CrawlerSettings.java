@@ -34,15 +34,15 @@ final class CrawlerSettings {
       String value = line.substring(equals + 1);
       switch (key) {
         case "workingfolder" -> settings.workingFolder = undoubleBackslashes(value);
-        case "channels" -> settings.channels.clear();
         case "format" -> settings.format = value;
-        default -> {}
-      }
-      if (key.equals("channels")) {
-        for (String piece : value.split(",")) {
-          String name = stripLeadingBlanks(piece);
-          if (!name.isEmpty()) settings.channels.add(name);
+        case "channels" -> {
+          settings.channels.clear();
+          for (String piece : value.split(",")) {
+            String name = stripLeadingBlanks(piece);
+            if (!name.isEmpty()) settings.channels.add(name);
+          }
         }
+        default -> {}
       }
     }
     return settings;

@@ -29,8 +29,8 @@ final class OutputWriter {
   private final Path top;
   private final String audioExtension; // "" for the format "text"
 
-  /** Where one article's files went, relative to Top and to its channel's folder. */
-  private record Placed(News.Article article, String textPath, String audioPath, String inChannel) {}
+  /** An article and its files' name within its channel's folder, without extension. */
+  private record Placed(News.Article article, String inChannel) {}
 
   OutputWriter(Path top, String audioExtension) {
     this.top = top;
@@ -81,7 +81,7 @@ final class OutputWriter {
             article.title() + "\n\n" + article.text() + "\n");
         String textPath = folder + "/" + inChannel + ".txt";
         String audioPath = audioExtension.isEmpty() ? "" : folder + "/" + inChannel + audioExtension;
-        placed.add(new Placed(article, textPath, audioPath, inChannel));
+        placed.add(new Placed(article, inChannel));
         xml.append("      <article>\n")
             .append("        <title>").append(escape(article.title())).append("</title>\n")
             .append("        <url>").append(escape(article.url())).append("</url>\n")
