@@ -125,12 +125,9 @@ void CChannelListDlg::OnDeleteChannel() {
   }
   if (prompt.AskYesNo(kDeleteChannelsQuestion) != Answer::Yes) return;
   if (!DeleteChannels(services_.programFolder, fileLines_, rows, prompt)) return;
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    const std::string name = channelList_->item(*row)->text().toStdString();
-    delete channelList_->takeItem(*row);
-    owner_.RemoveChannel(name);
-  }
-  FillChannelList();
+  const std::vector<std::string> names = ListedNames(fileLines_);
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) owner_.RemoveChannel(names[*row]);
+  FillChannelList();  // the list shows the file as it is now
 }
 
 void CChannelListDlg::accept() {
