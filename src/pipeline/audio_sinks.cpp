@@ -13,9 +13,41 @@ void PutLittleEndian(unsigned char* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-constexpr size_t kHeaderBytes = 44;
+constexpr size_t kHeaderBytes = WavWriter::kHeaderBytes;
 
 }  // namespace
+
+void GrowingFile::Grew(uint64_t bytes) {
+  {
+    std::lock_guard lock(mutex_);
+    seen_ = {State::kGrowing, bytes};
+  }
+  changed_.notify_all();
+}
+
+void GrowingFile::End(bool whole) {
+  {
+    std::lock_guard lock(mutex_);
+    seen_.state = whole ? State::kWhole : State::kBroken;
+  }
+  changed_.notify_all();
+}
+
+GrowingFile::Seen GrowingFile::WaitFor(uint64_t bytes) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] {
+    return seen_.state == State::kWhole || seen_.state == State::kBroken ||
+           (seen_.state == State::kGrowing && seen_.bytes >= bytes);
+  });
+  return seen_;
+}
+
+bool GrowingFile::WaitEnd() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock,
+                [&] { return seen_.state == State::kWhole || seen_.state == State::kBroken; });
+  return seen_.state == State::kWhole;
+}
 
 WavWriter::~WavWriter() {
   if (file_ != nullptr) Finish();
@@ -26,7 +58,9 @@ bool WavWriter::Open(const std::string& path) {
   if (file_ == nullptr) return false;
   unsigned char header[kHeaderBytes] = {};
   std::fwrite(header, 1, sizeof header, file_);  // sizes follow in Finish
-  return !std::ferror(file_);
+  if (std::ferror(file_)) return false;
+  if (growing_ != nullptr) growing_->Grew(0);
+  return true;
 }
 
 bool WavWriter::Samples(const int16_t* samples, size_t count) {
@@ -40,6 +74,14 @@ bool WavWriter::Samples(const int16_t* samples, size_t count) {
   // WAV samples are little-endian, as this platform's are.
   if (std::fwrite(samples, sizeof(int16_t), count, file_) != count) failed_ = true;
   dataBytes_ += count * sizeof(int16_t);
+  if (growing_ != nullptr && !failed_ && dataBytes_ - told_ >= 2u * sampleRate_) {
+    if (std::fflush(file_) != 0) {
+      failed_ = true;
+      return false;
+    }
+    told_ = dataBytes_;
+    growing_->Grew(told_);
+  }
   return !failed_;
 }
 
@@ -64,6 +106,7 @@ bool WavWriter::Finish() {
             std::fwrite(header, 1, sizeof header, file_) == sizeof header;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
+  if (ok && growing_ != nullptr) growing_->Grew(dataBytes_);
   return ok;
 }
 
