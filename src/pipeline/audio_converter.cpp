@@ -6,12 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
 #include <deque>
 #include <functional>
-#include <future>
+#include <map>
+#include <mutex>
 #include <optional>
-#include <semaphore>
 #include <system_error>
 #include <thread>
 
@@ -51,13 +52,6 @@ uint32_t ReadLittleEndian32(const unsigned char* at) {
 // plus the extension.
 std::string AudioName(const std::string& textPath, const char* extension) {
   return textPath.substr(0, textPath.size() - 4) + extension;
-}
-
-// A result that is there already, in the form of one still to come.
-std::future<bool> Finished(bool value) {
-  std::promise<bool> done;
-  done.set_value(value);
-  return done.get_future();
 }
 
 // The names of a folder's entries, in the order the file system lists them.
@@ -105,8 +99,10 @@ class AbortableSink : public SampleSink {
 // A chain of sinks from the engine to the WAV file: the resampler sits in
 // front of the writer when the engine speaks at another rate.
 CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
-                                                   const std::string& wavName) {
+                                                   const std::string& wavName,
+                                                   GrowingFile* growing) {
   WavWriter writer(kWavSampleRate, &times.wavWriting);
+  writer.Follow(growing);
   if (!writer.Open(wavName)) return Spoken::kFailed;
   if (!speechVoice->SelectVoice(voiceToken)) return Spoken::kFailed;  // the writer finishes
   const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
@@ -136,7 +132,15 @@ CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
   return spoken && written ? Spoken::kWhole : Spoken::kFailed;
 }
 
-int CAudioConverter::SpeakFile(const std::string& textPath) {
+int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing) {
+  // Whoever follows the WAV file learns how it ended, on every way out.
+  struct Ending {
+    GrowingFile* growing;
+    bool whole = false;
+    ~Ending() {
+      if (growing != nullptr) growing->End(whole);
+    }
+  } ending{growing};
   if (textPath.empty()) {
     log_.LogError(kLogNoFileName);
     return -1;
@@ -158,8 +162,12 @@ int CAudioConverter::SpeakFile(const std::string& textPath) {
     return -1;
   }
   const std::string wavName = base + ".wav";
-  const Spoken spoken = speechVoice == nullptr ? Spoken::kFailed : SpeakInto(*text, wavName);
-  if (spoken == Spoken::kWhole) return 0;
+  const Spoken spoken =
+      speechVoice == nullptr ? Spoken::kFailed : SpeakInto(*text, wavName, growing);
+  if (spoken == Spoken::kWhole) {
+    ending.whole = true;
+    return 0;
+  }
   if (spoken == Spoken::kTooLarge) {
     log_.LogError(kLogWavTooLarge, base.c_str());
   } else if (spoken == Spoken::kFailed) {
@@ -169,27 +177,24 @@ int CAudioConverter::SpeakFile(const std::string& textPath) {
   return -1;
 }
 
-int CAudioConverter::EncodeFile(const std::string& textPath) {
-  if (textPath.size() < 5) {
-    log_.LogError(kLogNoExtension);
+int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growing) {
+  // Following a file being spoken, a failure of the encoder is only logged
+  // once the file has been spoken whole: a file that cannot be spoken has
+  // the speaker's entry alone, as when it is encoded after the speaking.
+  const auto fail = [&](const char* format, auto... args) {
+    if (growing == nullptr || growing->WaitEnd()) log_.LogError(format, args...);
     return -1;
-  }
+  };
+  if (textPath.size() < 5) return fail(kLogNoExtension);
   StageClock::Scope timing(times.encoding);
   const std::string wavName = AudioName(textPath, ".wav"), mp3Name = AudioName(textPath, ".mp3");
-  if (!encoder_.HasRequired()) {
-    log_.LogError(kLogNoLameInterfaces);
-    return -1;
-  }
+  if (!encoder_.HasRequired()) return fail(kLogNoLameInterfaces);
+  // The speaker creates the WAV file before it says that it exists.
+  if (growing != nullptr && growing->WaitFor(0).state == GrowingFile::State::kBroken) return -1;
   File wav(std::fopen(wavName.c_str(), "rbe"));
-  if (!wav) {
-    log_.LogError(kLogOpenWavFailed, wavName.c_str());
-    return -1;
-  }
+  if (!wav) return fail(kLogOpenWavFailed, wavName.c_str());
   File mp3(std::fopen(mp3Name.c_str(), "w+be"));
-  if (!mp3) {
-    log_.LogError(kLogCreateFileFailed, mp3Name.c_str());
-    return -1;
-  }
+  if (!mp3) return fail(kLogCreateFileFailed, mp3Name.c_str());
   // An MP3 file that is not whole is deleted on every way out but the last.
   struct PartialFile {
     const std::string& name;
@@ -202,8 +207,7 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
   EncoderStream stream = nullptr;
   if (const uint32_t code =
           encoder_.beInitStream(encoderConfig, &chunkSamples, &bufferBytes, &stream)) {
-    log_.LogError(kLogOpenStreamFailed, static_cast<unsigned long>(code));
-    return -1;
+    return fail(kLogOpenStreamFailed, static_cast<unsigned long>(code));
   }
   // From here on the stream is closed on every path.
   struct StreamCloser {
@@ -217,63 +221,78 @@ int CAudioConverter::EncodeFile(const std::string& textPath) {
     mp3Buffer.resize(bufferBytes);
     samples.resize(chunkSamples);
   } catch (const std::bad_alloc&) {
-    log_.LogError(kLogOutOfMemory);
-    return -1;
+    return fail(kLogOutOfMemory);
   }
 
-  // The RIFF header, the format chunk's header and first 16 bytes, the rest
-  // of the format chunk skipped, and the next chunk's header: its size is the
-  // number of bytes of sample data.
-  unsigned char header[36] = {}, dataHeader[8] = {};
-  std::fread(header, 1, sizeof header, wav.get());
-  const uint32_t formatSize = ReadLittleEndian32(header + 16);
-  if (formatSize > 16) std::fseek(wav.get(), static_cast<long>(formatSize - 16), SEEK_CUR);
-  std::fread(dataHeader, 1, sizeof dataHeader, wav.get());
-  const uint64_t dataBytes = ReadLittleEndian32(dataHeader + 4);
-  const uint64_t fullChunks = chunkSamples > 0 ? dataBytes / (2ull * chunkSamples) : 0;
-  const uint32_t lastSamples =
-      static_cast<uint32_t>((dataBytes - fullChunks * 2 * chunkSamples) / 2);
+  // The samples, a chunk at a time: how many there are, or none when the
+  // file being followed ended broken.
+  std::function<std::optional<size_t>(size_t)> read;
+  uint64_t dataBytes = 0, readBytes = 0;
+  if (growing == nullptr) {
+    // The RIFF header, the format chunk's header and first 16 bytes, the
+    // rest of the format chunk skipped, and the next chunk's header: its
+    // size is the number of bytes of sample data.
+    unsigned char header[36] = {}, dataHeader[8] = {};
+    std::fread(header, 1, sizeof header, wav.get());
+    const uint32_t formatSize = ReadLittleEndian32(header + 16);
+    if (formatSize > 16) std::fseek(wav.get(), static_cast<long>(formatSize - 16), SEEK_CUR);
+    std::fread(dataHeader, 1, sizeof dataHeader, wav.get());
+    dataBytes = ReadLittleEndian32(dataHeader + 4);
+    read = [&](size_t wanted) -> std::optional<size_t> {
+      wanted = static_cast<size_t>(std::min<uint64_t>(wanted, (dataBytes - readBytes) / 2));
+      const size_t got = std::fread(samples.data(), sizeof(int16_t), wanted, wav.get());
+      readBytes += 2 * got;
+      return got;
+    };
+  } else {
+    // Our own writer's file: the data right after its header, read as far
+    // as the speaker has written it.
+    read = [&](size_t wanted) -> std::optional<size_t> {
+      const auto waitStart = std::chrono::steady_clock::now();
+      const GrowingFile::Seen seen = growing->WaitFor(readBytes + 2 * wanted);
+      times.encoding.seconds -=  // waiting for the speaker is not encoding
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - waitStart).count();
+      if (seen.state == GrowingFile::State::kBroken) return std::nullopt;
+      const size_t bytes =
+          static_cast<size_t>(std::min<uint64_t>(2 * wanted, seen.bytes - readBytes));
+      const ssize_t got = pread(fileno(wav.get()), samples.data(), bytes,
+                                static_cast<off_t>(WavWriter::kHeaderBytes + readBytes));
+      if (got < 0) return 0;
+      readBytes += static_cast<uint64_t>(got);
+      return static_cast<size_t>(got) / 2;
+    };
+  }
 
-  for (uint64_t chunk = 0; chunk <= fullChunks; ++chunk) {
+  // Whole chunks, then the last one, shorter (it may be empty); a data size
+  // that claims more than the file holds ends with the file.
+  for (;;) {
     if (abortRequested) return -1;  // a cancel: the partial file goes
-    const uint32_t wanted = chunk < fullChunks ? chunkSamples : lastSamples;
-    const size_t read = std::fread(samples.data(), sizeof(int16_t), wanted, wav.get());
+    const std::optional<size_t> got = read(chunkSamples);
+    if (!got) return -1;  // not spoken whole: the speaker logged it
     uint32_t made = 0;
-    if (const uint32_t code = encoder_.beEncodeChunk(stream, static_cast<uint32_t>(read),
+    if (const uint32_t code = encoder_.beEncodeChunk(stream, static_cast<uint32_t>(*got),
                                                      samples.data(), mp3Buffer.data(), &made)) {
-      log_.LogError(kLogEncodeChunkFailed, static_cast<unsigned long>(code));
-      return -1;
+      return fail(kLogEncodeChunkFailed, static_cast<unsigned long>(code));
     }
-    if (std::fwrite(mp3Buffer.data(), 1, made, mp3.get()) != made) {
-      log_.LogError(kLogWriteError);
-      return -1;
-    }
-    // A data size that claims more than the file holds ends with the file.
-    if (read < wanted) break;
+    if (std::fwrite(mp3Buffer.data(), 1, made, mp3.get()) != made) return fail(kLogWriteError);
+    if (*got < chunkSamples || *got == 0) break;
   }
+  if (growing != nullptr && !growing->WaitEnd()) return -1;
   uint32_t made = 0;
   if (const uint32_t code = encoder_.beDeinitStream(stream, mp3Buffer.data(), &made)) {
-    log_.LogError(kLogExitStreamFailed, static_cast<unsigned long>(code));
-    return -1;
+    return fail(kLogExitStreamFailed, static_cast<unsigned long>(code));
   }
   if (made > 0 && std::fwrite(mp3Buffer.data(), 1, made, mp3.get()) != made) {
-    log_.LogError(kLogWriteError);
-    return -1;
+    return fail(kLogWriteError);
   }
   // The tag writer opens the file by name, so everything must be on disk.
-  if (std::fflush(mp3.get()) != 0) {
-    log_.LogError(kLogWriteError);
-    return -1;
-  }
+  if (std::fflush(mp3.get()) != 0) return fail(kLogWriteError);
   if (encoder_.beWriteInfoTag) {
     encoder_.beWriteInfoTag(stream, mp3Name);
   } else {
     encoder_.beWriteVBRHeader(mp3Name);
   }
-  if (std::fclose(mp3.release()) != 0) {
-    log_.LogError(kLogWriteError);
-    return -1;
-  }
+  if (std::fclose(mp3.release()) != 0) return fail(kLogWriteError);
   partial.whole = true;
   return 0;
 }
@@ -314,15 +333,119 @@ int CAudioConverter::ConvertFolder(const std::string& folder, const std::string&
   return count;
 }
 
+// What became of a file after its encoding, and of its WAV file.
+enum class CAudioConverter::FileEnd {
+  kConverted,  // the MP3 file is whole and the WAV file deleted
+  kFailed,     // logged; the WAV file deleted
+  kStopped,    // a cancel stopped the encoding; the file keeps its WAV file
+  kWavStuck,   // the WAV file cannot be deleted
+  kNotSpoken,  // the speaker logged it and deleted what it had written
+};
+
+CAudioConverter::FileEnd CAudioConverter::EncodeAndTidy(const std::string& textPath,
+                                                        GrowingFile* growing) {
+  if (abortRequested) return FileEnd::kStopped;  // nothing starts after a cancel
+  const bool encoded = EncodeFile(textPath, growing) == 0;
+  if (growing != nullptr && !growing->WaitEnd()) return FileEnd::kNotSpoken;
+  if (!encoded && abortRequested) return FileEnd::kStopped;
+  if (unlink(AudioName(textPath, ".wav").c_str()) != 0) return FileEnd::kWavStuck;
+  return encoded ? FileEnd::kConverted : FileEnd::kFailed;
+}
+
+namespace {
+
+// Threads that encode the files the pass hands them, each as soon as one is
+// free. The pass waits only when as many files wait as there are threads
+// times `kWaitingPerThread`, so at most that many WAV files wait on disk
+// and the number of files in hand stays small, however long one file takes.
+// Every file waiting was spoken to its end but the newest, so the threads
+// always have work they can finish.
+class EncoderPool {
+ public:
+  static constexpr size_t kWaitingPerThread = 2;
+
+  // Starts up to `threads` threads that call `encode` with a file's index;
+  // fewer when the system has no more to give.
+  EncoderPool(unsigned threads, std::function<CAudioConverter::FileEnd(int)> encode)
+      : encode_(std::move(encode)) {
+    for (unsigned i = 0; i < threads; ++i) {
+      try {
+        threads_.emplace_back([this] { Work(); });
+      } catch (const std::system_error&) {
+        break;
+      }
+    }
+  }
+  ~EncoderPool() { Close(); }
+
+  bool Started() const { return !threads_.empty(); }
+
+  // Hands a file over, after waiting for room.
+  void Hand(int file) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return waiting_.size() < kWaitingPerThread * threads_.size(); });
+    waiting_.push_back(file);
+    changed_.notify_all();
+  }
+
+  // The end of a file handed over, taken once it is there.
+  std::optional<CAudioConverter::FileEnd> TakeEnd(int file) {
+    std::lock_guard lock(mutex_);
+    const auto found = ends_.find(file);
+    if (found == ends_.end()) return std::nullopt;
+    const CAudioConverter::FileEnd end = found->second;
+    ends_.erase(found);
+    return end;
+  }
+
+  // Waits until every file handed over is done and the threads have ended.
+  void Close() {
+    {
+      std::lock_guard lock(mutex_);
+      closed_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+    threads_.clear();
+  }
+
+ private:
+  void Work() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [&] { return closed_ || !waiting_.empty(); });
+      if (waiting_.empty()) return;
+      const int file = waiting_.front();
+      waiting_.pop_front();
+      changed_.notify_all();  // room for the pass
+      lock.unlock();
+      const CAudioConverter::FileEnd end = encode_(file);
+      lock.lock();
+      ends_[file] = end;
+    }
+  }
+
+  std::function<CAudioConverter::FileEnd(int)> encode_;
+  std::vector<std::thread> threads_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<int> waiting_;
+  std::map<int, CAudioConverter::FileEnd> ends_;
+  bool closed_ = false;
+};
+
+}  // namespace
+
 // The pass: this thread speaks the files in order, a folder's files before
-// its sub-folders (the engine keeps one state per process), and hands each
-// file spoken whole to an encoding thread; at most `threads` files are
-// encoded at once, and at most three times as many are in hand. With one
-// thread the pass encodes each file itself before it speaks the next.
+// its sub-folders (the engine keeps one state per process). It hands each
+// file to the encoding threads as it begins to speak it, and a thread that
+// takes the file encodes it as its WAV file grows, so a long article is
+// encoded while it is spoken. With one thread the pass encodes each file
+// itself after speaking it, before it speaks the next.
 // Each file's end is taken in file order, so the result does not depend on
 // the threads: a file that cannot be spoken or encoded is logged and skipped;
-// a WAV file that cannot be deleted ends its folder uncounted, and what the
-// speaker had already done for the rest of that folder is removed again.
+// a WAV file that cannot be deleted ends its folder uncounted, and what was
+// already done for the rest of that folder is removed again.
 int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
   struct Folder {
     int parent;
@@ -333,7 +456,6 @@ int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
   struct Item {
     const std::string* path;
     int folder;
-    std::future<bool> encoded;
   };
   std::vector<Folder> folders;
   std::vector<Item> items;
@@ -343,7 +465,7 @@ int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
     const int index = static_cast<int>(folders.size());
     folders.push_back(Folder{parent, false, 0, {}});
     if (parent >= 0) folders[parent].subFolders.push_back(index);
-    for (const std::string& path : folder.files) items.push_back({&path, index, {}});
+    for (const std::string& path : folder.files) items.push_back({&path, index});
     for (const TextFolder& sub : folder.folders) flatten(sub, index);
   };
   flatten(tree, -1);
@@ -353,65 +475,64 @@ int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
     }
     return false;
   };
-  const bool wavFormat = EqualsIgnoringCase(outputFormat, "wav");
-
-  std::deque<int> inFlight;
-  constexpr unsigned kFilesWaitingPerThread = 3;
-  std::counting_semaphore<> encoding(std::max(1u, threads));  // files being encoded at once
   // The end of one file, in file order.
-  const auto retire = [&](int k) {
-    Item& item = items[k];
-    const bool encoded = item.encoded.get();
+  const auto retire = [&](int k, FileEnd end) {
+    const Item& item = items[k];
     if (endedAbove(item.folder)) {  // the sequential pass never came here
       unlink(AudioName(*item.path, ".wav").c_str());
       unlink(AudioName(*item.path, ".mp3").c_str());
       return;
     }
-    if (!encoded && abortRequested) return;  // spoken whole: it keeps its WAV file
-    if (unlink(AudioName(*item.path, ".wav").c_str()) != 0) {
+    if (end == FileEnd::kWavStuck) {
       log_.LogError(kLogNoWavFiles);
       folders[item.folder].ended = true;
-      return;
+    } else if (end == FileEnd::kConverted && !abortRequested) {
+      ++folders[item.folder].converted;
     }
-    if (encoded && !abortRequested) ++folders[item.folder].converted;
   };
+  const bool wavFormat = EqualsIgnoringCase(outputFormat, "wav");
+  std::vector<std::unique_ptr<GrowingFile>> growing(items.size());
+  std::optional<EncoderPool> pool;
+  if (threads > 1 && !wavFormat) {
+    pool.emplace(threads, [this, &items, &growing](int k) {
+      return EncodeAndTidy(*items[k].path, growing[k].get());
+    });
+    if (!pool->Started()) pool.reset();  // no thread to be had: the pass encodes
+  }
+  std::deque<int> handed;  // files with the pool, in file order
+  const auto retireDone = [&] {
+    while (!handed.empty()) {
+      const auto end = pool->TakeEnd(handed.front());
+      if (!end) return;
+      retire(handed.front(), *end);
+      handed.pop_front();
+    }
+  };
+
   for (size_t k = 0; k < items.size(); ++k) {
     if (abortRequested) break;
-    Item& item = items[k];
+    const Item& item = items[k];
+    if (pool) retireDone();
     if (endedAbove(item.folder)) continue;
     progress().FileStarted(++filesStarted_, filesTotal_, *item.path);
-    const bool spoken = SpeakFile(*item.path) == 0;
+    if (pool) {
+      growing[k] = std::make_unique<GrowingFile>();
+      pool->Hand(static_cast<int>(k));
+      handed.push_back(static_cast<int>(k));
+    }
+    const bool spoken = SpeakFile(*item.path, growing[k].get()) == 0;
     if (abortRequested) break;
     if (!spoken) continue;
     if (wavFormat) {  // the WAV file is the result
       ++folders[item.folder].converted;
-      continue;
+    } else if (!pool) {
+      retire(static_cast<int>(k), EncodeAndTidy(*item.path, nullptr));
     }
-    const std::string* path = item.path;
-    if (threads <= 1) {
-      item.encoded = Finished(EncodeFile(*path) == 0);
-      retire(static_cast<int>(k));
-      continue;
-    }
-    // A long file at the front must not stop the speaker: more files wait
-    // than threads encode, but never more than a few per thread.
-    if (inFlight.size() == kFilesWaitingPerThread * threads) {
-      retire(inFlight.front());
-      inFlight.pop_front();
-    }
-    try {
-      item.encoded = std::async(std::launch::async, [this, path, &encoding] {
-        encoding.acquire();
-        const bool encoded = EncodeFile(*path) == 0;
-        encoding.release();
-        return encoded;
-      });
-    } catch (const std::system_error&) {  // no thread to be had: encode here
-      item.encoded = Finished(EncodeFile(*path) == 0);
-    }
-    inFlight.push_back(static_cast<int>(k));
   }
-  for (int k : inFlight) retire(k);
+  if (pool) {
+    pool->Close();
+    retireDone();
+  }
 
   const std::function<int(int)> count = [&](int folder) {
     if (folders[folder].ended) return 0;

@@ -52,13 +52,19 @@ class CAudioConverter : public Converter {
   // the input cannot be used, the engine or the write failed (logged), or a
   // cancel stopped the speaking (not logged). A WAV file that is not whole is
   // deleted.
-  int SpeakFile(const std::string& textPath);
+  // With `growing`, the WAV file is written so that another thread can
+  // encode it as it grows, and `growing` learns how it ended.
+  int SpeakFile(const std::string& textPath, GrowingFile* growing = nullptr);
 
   // The WAV file of a text file into its MP3 file. 0 on success, -1 (logged)
   // on failure or when a cancel stopped it between chunks (not logged); every
   // file and the stream are closed before it returns, and an MP3 file that is
   // not whole is deleted.
-  int EncodeFile(const std::string& textPath);
+  // With `growing`, the WAV file is read as the speaker writes it, and a
+  // failure is only logged when the file was spoken whole.
+  int EncodeFile(const std::string& textPath, GrowingFile* growing = nullptr);
+
+  enum class FileEnd;
 
   RunLog& Log() { return log_; }
 
@@ -90,6 +96,8 @@ class CAudioConverter : public Converter {
   static TextFolder ListTextFolder(const std::string& folder, const std::string& pattern);
   static int CountFiles(const TextFolder& folder);
   int ConvertListed(const TextFolder& tree, unsigned threads);
+  // Encodes a spoken file and deletes its WAV file unless a cancel stopped it.
+  FileEnd EncodeAndTidy(const std::string& textPath, GrowingFile* growing);
   RunProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
 
   RunProgress* progress_ = nullptr;
@@ -98,7 +106,7 @@ class CAudioConverter : public Converter {
   int filesStarted_ = 0;
   unsigned encoderThreads_ = 0;
   enum class Spoken { kWhole, kFailed, kCancelled, kTooLarge };
-  Spoken SpeakInto(const std::u16string& text, const std::string& wavName);
+  Spoken SpeakInto(const std::u16string& text, const std::string& wavName, GrowingFile* growing);
 
   RunLog log_;
   std::unique_ptr<LameEncoder> lame_;

@@ -16,7 +16,8 @@ void Put(std::string& out, uint32_t value, int bytes) {
 
 uint32_t Get(const std::string& bytes, size_t at, int count) {
   uint32_t value = 0;
-  for (int i = count - 1; i >= 0; --i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  for (int i = count - 1; i >= 0; --i)
+    value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
   return value;
 }
 
@@ -44,15 +45,17 @@ std::string MakeWav(const std::vector<int16_t>& samples, int sampleRate, uint32_
 std::vector<int16_t> Tone(size_t count) {
   std::vector<int16_t> samples(count);
   for (size_t i = 0; i < count; ++i) {
-    samples[i] = static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 16000));
+    samples[i] =
+        static_cast<int16_t>(8000 * std::sin(2 * M_PI * 440 * static_cast<double>(i) / 16000));
   }
   return samples;
 }
 
 WavContent ReadWav(const std::string& bytes) {
   WavContent wav;
-  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(8, 8, "WAVEfmt ") != 0 ||
-      Get(bytes, 16, 4) != 16 || bytes.compare(36, 4, "data") != 0) {
+  if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 ||
+      bytes.compare(8, 8, "WAVEfmt ") != 0 || Get(bytes, 16, 4) != 16 ||
+      bytes.compare(36, 4, "data") != 0) {
     return wav;
   }
   wav.channels = static_cast<int>(Get(bytes, 22, 2));
@@ -67,9 +70,12 @@ WavContent ReadWav(const std::string& bytes) {
 }
 
 std::vector<Mp3Frame> ParseMp3Frames(std::string_view bytes, bool* complete) {
-  static const int kBitratesV2[16] = {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0};
-  static const int kBitratesV1[16] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
-  static const int kRates[3][3] = {{44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
+  static const int kBitratesV2[16] = {0,  8,  16, 24,  32,  40,  48,  56,
+                                      64, 80, 96, 112, 128, 144, 160, 0};
+  static const int kBitratesV1[16] = {0,   32,  40,  48,  56,  64,  80,  96,
+                                      112, 128, 160, 192, 224, 256, 320, 0};
+  static const int kRates[3][3] = {
+      {44100, 48000, 32000}, {22050, 24000, 16000}, {11025, 12000, 8000}};
   std::vector<Mp3Frame> frames;
   size_t at = 0;
   while (at + 4 <= bytes.size()) {
@@ -86,7 +92,8 @@ std::vector<Mp3Frame> ParseMp3Frames(std::string_view bytes, bool* complete) {
     frame.channelMode = h[3] >> 6;
     frame.original = (h[3] >> 2) & 1;
     frame.offset = at;
-    frame.length = (frame.version == 1 ? 144 : 72) * frame.bitrate * 1000 / frame.sampleRate + padding;
+    frame.length =
+        (frame.version == 1 ? 144 : 72) * frame.bitrate * 1000 / frame.sampleRate + padding;
     if (frame.length == 0) break;
     frames.push_back(frame);
     at += frame.length;
@@ -131,6 +138,8 @@ bool FakeSpeechEngine::Speak(std::string_view markup, SampleSink& sink) {
   const std::vector<int16_t> tone = Tone(markup.size() * static_cast<size_t>(samplesPerByte));
   // Delivered in pieces, as an engine does.
   for (size_t at = 0; at < tone.size(); at += 1000) {
+    if (failAfterSamples >= 0 && at >= static_cast<size_t>(failAfterSamples)) return false;
+    if (beforePiece) beforePiece();
     if (!sink.Samples(tone.data() + at, std::min<size_t>(1000, tone.size() - at))) return false;
   }
   return true;

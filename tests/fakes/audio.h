@@ -65,8 +65,10 @@ class FakeSpeechEngine : public SpeechEngine {
   std::vector<std::string> spoken;
   bool failSelect = false;
   bool failSpeak = false;
+  long failAfterSamples = -1;  // when not negative: fails once it delivered that many
   int samplesPerByte = 10;
   std::function<void()> onSpeak;
+  std::function<void()> beforePiece;  // before each piece of a thousand samples
 
  private:
   int rate_;
