@@ -514,12 +514,16 @@ int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
     const Item& item = items[k];
     if (pool) retireDone();
     if (endedAbove(item.folder)) continue;
-    progress().FileStarted(++filesStarted_, filesTotal_, *item.path);
     if (pool) {
       growing[k] = std::make_unique<GrowingFile>();
-      pool->Hand(static_cast<int>(k));
+      pool->Hand(static_cast<int>(k));  // may wait for room
       handed.push_back(static_cast<int>(k));
+      if (abortRequested) {  // while it waited: the file is never spoken
+        growing[k]->End(false);
+        break;
+      }
     }
+    progress().FileStarted(++filesStarted_, filesTotal_, *item.path);
     const bool spoken = SpeakFile(*item.path, growing[k].get()) == 0;
     if (abortRequested) break;
     if (!spoken) continue;

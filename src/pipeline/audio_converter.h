@@ -40,9 +40,9 @@ class CAudioConverter : public Converter {
   // returns how many text files were converted.
   int ConvertFolder(const std::string& folder, const std::string& pattern);
 
-  // How many threads encode MP3 files while the pass speaks the next files:
-  // 0 (the default) takes one per core; 1 encodes in the pass itself, one
-  // file after the other. The files, the count, the WAV and MP3 files and the
+  // How many threads encode MP3 files while the pass speaks: 0 (the
+  // default) takes one per core; 1 encodes in the pass itself, one file
+  // after the other. The files, the count, the WAV and MP3 files and the
   // log entries of each file are the same either way.
   void SetEncoderThreads(unsigned count) { encoderThreads_ = count; }
   unsigned EncoderThreads() const;
@@ -64,6 +64,7 @@ class CAudioConverter : public Converter {
   // failure is only logged when the file was spoken whole.
   int EncodeFile(const std::string& textPath, GrowingFile* growing = nullptr);
 
+  // What became of a file handed to the encoder and of its WAV file.
   enum class FileEnd;
 
   RunLog& Log() { return log_; }
