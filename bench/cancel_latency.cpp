@@ -2,7 +2,8 @@
 // speech engine and encoder:
 //   cancel_latency [ARTICLE_KB [SECONDS_BEFORE_CANCEL]]
 // Prints the time from the cancel to the end of the pass, for a cancel while
-// the article is spoken and for one while it is encoded.
+// the article is spoken (and encoded as it grows) and for one while it is
+// encoded after its speaking.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,14 +19,22 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// Whether the speaker has finished the WAV file: it sets the data size last.
+bool WavFinished(const std::string& path) {
+  std::ifstream wav(path, std::ios::binary);
+  char header[44] = {};
+  return wav.read(header, sizeof header) &&
+         (header[40] != 0 || header[41] != 0 || header[42] != 0 || header[43] != 0);
+}
+
 double Measure(CAudioConverter& converter, const std::string& top, double waitSeconds,
                bool duringEncoding) {
   converter.abortRequested = 0;
   const auto start = Clock::now();
   std::thread pass([&] { converter.ConvertFolder(top, "*.txt"); });
   if (duringEncoding) {
-    // Wait until the WAV file is whole (the MP3 file appears), then cancel.
-    while (!std::filesystem::exists(top + "/long.mp3")) {
+    // Wait until the WAV file is whole (its header has its sizes), then cancel.
+    while (!WavFinished(top + "/long.wav")) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
   } else {
