@@ -7,7 +7,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
-ensure_packages "${BUILD_PACKAGES[@]}" espeak-ng sox lame
+ensure_packages "${BUILD_PACKAGES[@]}" espeak-ng sox lame time
 build_tree build-bench -DCMAKE_BUILD_TYPE=Release -DBREVORA_TESTS=OFF -DBREVORA_BENCH=ON
 bench="$REPO_ROOT/build-bench/bench/bench_conversion"
 work="$(mktemp -d)"
@@ -63,12 +63,15 @@ chain() {  # chain NAME LAME-OPTIONS...: espeak-ng, sox to 16 kHz, lame, file by
 }
 
 chained() {  # chained NAME LAME-OPTIONS...: the chain, timed, against the parallel pass
-  local start end
+  local name="$1" start end
   start=$(date +%s.%N)
-  chain "$@"
+  # In a shell of its own, whose peak memory is that of its largest process.
+  /usr/bin/time -f %M -o "$work/$name.kb" \
+    bash -c "$(declare -f fresh chain); work='$work'; chain \"\$@\"" chain "$@"
   end=$(date +%s.%N)
-  awk -v a="$start" -v b="$end" -v p="$(wall "$work/parallel.txt")" \
-    'BEGIN { printf "wall seconds %.3f; the parallel pass is %.2fx faster\n", b - a, (b - a) / p }'
+  awk -v a="$start" -v b="$end" -v p="$(wall "$work/parallel.txt")" -v kb="$(cat "$work/$name.kb")" \
+    'BEGIN { printf "wall seconds %.3f; peak memory %.1f MB (its largest process)\n", b - a, kb / 1024
+             printf "the parallel pass is %.2fx faster\n", (b - a) / p }'
 }
 
 echo "== the chain with the same encoder settings"
