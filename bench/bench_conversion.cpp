@@ -127,6 +127,9 @@ int Pass(const fs::path& folder, unsigned threads) {
   std::printf("encoding threads    %8u\n", converter.EncoderThreads());
   std::printf("wall seconds        %8.3f\n", wall);
   std::printf("cpu seconds         %8.3f\n", cpu);
+  // Below the number of threads at work when they wait for each other, or
+  // when the machine gives the process less than whole cores.
+  std::printf("cores kept busy     %8.2f\n", cpu / wall);
   std::printf("audio seconds       %8.1f\n", audio);
   std::printf("audio s per cpu s   %8.1f\n", audio / cpu);
   std::printf("cpu s per audio s   %8.5f\n", cpu / audio);
