@@ -278,6 +278,9 @@ int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growin
     if (*got < chunkSamples || *got == 0) break;
   }
   if (growing != nullptr && !growing->WaitEnd()) return -1;
+  // A cancel while the file was spoken stops it even after its last chunk,
+  // as it stops the pass before a file spoken whole is encoded.
+  if (abortRequested) return -1;
   uint32_t made = 0;
   if (const uint32_t code = encoder_.beDeinitStream(stream, mp3Buffer.data(), &made)) {
     return fail(kLogExitStreamFailed, static_cast<unsigned long>(code));
