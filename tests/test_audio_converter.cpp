@@ -331,8 +331,9 @@ std::map<std::string, std::string> Files(const TempFolder& folder) {
 // On several threads the pass writes exactly what the sequential pass
 // writes, byte for byte, returns the same count and logs the same entries.
 // The files are long enough to be encoded while they grow, the encoders
-// wait for the speaker, and one file breaks off in the middle of its speaking. With an encoder that
-// cannot open a stream, a file whose speaking fails still has the speaker's entry alone.
+// wait for the speaker, and one file breaks off in the middle of its
+// speaking. With an encoder that cannot open a stream, a file whose speaking
+// fails still has the speaker's entry alone.
 TEST(ParallelPass, WritesWhatTheSequentialPassWrites) {
   const auto pass = [](unsigned threads, bool failingEncoder) {
     auto c = std::make_unique<Converting>();

@@ -13,8 +13,6 @@ void PutLittleEndian(unsigned char* at, uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) at[i] = static_cast<unsigned char>(value >> (8 * i));
 }
 
-constexpr size_t kHeaderBytes = WavWriter::kHeaderBytes;
-
 }  // namespace
 
 void GrowingFile::Grew(uint64_t bytes) {
