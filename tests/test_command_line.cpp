@@ -37,6 +37,19 @@ TEST(CommandLine, WindowsNtFamily) {
   EXPECT_EQ(SplitCommandLine(CrawlerCommand(nt, P, std::nullopt)).back(), P);
 }
 
+// The crawler gets a UTF-8 locale unless the one in force already is; the
+// first variable set of LC_ALL, LC_CTYPE and LANG is the one in force.
+TEST(CommandLine, CrawlerEnvironment) {
+  const std::vector<std::string> none, utf8 = {"LC_ALL=C.UTF-8"};
+  EXPECT_EQ(CrawlerEnvironment(nullptr, nullptr, "en_GB.UTF-8"), none);
+  EXPECT_EQ(CrawlerEnvironment(nullptr, "de_DE.utf8", "C"), none);
+  EXPECT_EQ(CrawlerEnvironment("", "", "fr_FR.UTF-8"), none);
+  EXPECT_EQ(CrawlerEnvironment("C", nullptr, "en_GB.UTF-8"), utf8);
+  EXPECT_EQ(CrawlerEnvironment(nullptr, "en_US.ISO-8859-1", "en_US.UTF-8"), utf8);
+  EXPECT_EQ(CrawlerEnvironment(nullptr, nullptr, nullptr), utf8);
+  EXPECT_EQ(CrawlerEnvironment("POSIX", nullptr, nullptr), utf8);
+}
+
 TEST(CommandLine, PosixFamily) {
   const std::string W = "/srv/work", E = "/srv/exec", P = "/opt/my news/";
   const CommandSyntax posix = SyntaxOf(PlatformFamily::Posix, P);

@@ -83,6 +83,44 @@ TEST(RunCommand, CancelWhileRunning) {
   ExpectNoChildren();
 }
 
+// A child that never ends is ended at its time limit, with one entry naming the
+// limit and the command line; the run goes on.
+TEST(RunCommand, TimeLimit) {
+  Runner runner;
+  Fifo never(runner.folder.path() + "never");  // nobody reads: the child waits forever
+  const std::string command = Child("hang " + never.path());
+  CommandOptions options;
+  options.timeLimit = std::chrono::seconds(1);
+  EXPECT_EQ(RunCommand(command, runner.cancel, runner.log, options), 0);
+  const std::string log = runner.Log();
+  EXPECT_NE(log.find("] ERROR - The following command did not end within 1 second and was "
+                     "stopped: " +
+                     command + " \r\r\n"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1);
+  ExpectNoChildren();
+}
+
+// A child gets the program's environment with the given entries set over it.
+TEST(ChildProcess, EnvironmentEntriesReplaceTheProgramsOwn) {
+  TempFolder folder;
+  setenv("BREVORA_KEPT", "kept", 1);
+  setenv("BREVORA_SET", "old", 1);
+  const std::string listed = folder.path() + "environment";
+  auto child = ChildProcess::Spawn({TEST_CHILD_PATH, "environment", listed},
+                                   {"BREVORA_SET=new value", "BREVORA_ADDED=1"});
+  ASSERT_TRUE(child.has_value());
+  EXPECT_EQ(child->Reap().code, 0);
+  const std::string environment = "\n" + folder.Read("environment");
+  EXPECT_NE(environment.find("\nBREVORA_KEPT=kept\n"), std::string::npos);
+  EXPECT_NE(environment.find("\nBREVORA_SET=new value\n"), std::string::npos);
+  EXPECT_EQ(environment.find("BREVORA_SET=old"), std::string::npos);
+  EXPECT_NE(environment.find("\nBREVORA_ADDED=1\n"), std::string::npos);
+  unsetenv("BREVORA_KEPT");
+  unsetenv("BREVORA_SET");
+}
+
 // A cancel that came while nothing ran stops the next command, once.
 TEST(RunCommand, CancelBeforeStart) {
   Runner runner;

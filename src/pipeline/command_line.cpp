@@ -1,5 +1,7 @@
 #include "pipeline/command_line.h"
 
+#include <cctype>
+
 namespace brevora {
 
 PlatformFamily CurrentPlatformFamily() {
@@ -97,6 +99,23 @@ std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& progr
     command += QuoteArgument(programFolder + jars[i]);
   }
   return command + "  org.tidewire.WebCrawler " + QuoteArgument(programFolder);
+}
+
+std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCtype,
+                                            const char* lang) {
+  std::string locale = "C";
+  for (const char* value : {lcAll, lcCtype, lang}) {
+    if (value != nullptr && *value != '\0') {
+      locale = value;
+      break;
+    }
+  }
+  std::string lower;
+  for (char c : locale) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos) {
+    return {};
+  }
+  return {"LC_ALL=C.UTF-8"};
 }
 
 std::vector<std::string> PublishCommands(const CommandSyntax& syntax,

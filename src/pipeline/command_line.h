@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,6 +43,15 @@ std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& wor
 // `javaHome` is the value of JAVA_HOME, nothing when it is not set.
 std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
                            const std::optional<std::string>& javaHome);
+// The crawler ends by itself within 30 minutes; the run ends it 3 minutes
+// after that, so that one site that never answers cannot hold a run forever.
+inline constexpr std::chrono::seconds kCrawlerTimeLimit{33 * 60};
+// What the crawler's environment needs over the program's: a UTF-8 locale
+// ("LC_ALL=C.UTF-8") where the locale that the values of LC_ALL, LC_CTYPE
+// and LANG give (null: not set) is not UTF-8, so that it can name files
+// in any language; nothing where it is.
+std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCtype,
+                                            const char* lang);
 std::vector<std::string> PublishCommands(const CommandSyntax& syntax,
                                          const std::string& workingFolder,
                                          const std::string& executingFolder);

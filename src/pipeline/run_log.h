@@ -28,6 +28,8 @@ inline constexpr char kLogExitStreamFailed[] = "[%s] ERROR - beExitStream failed
 inline constexpr char kLogNoWavFiles[] = "[%s] ERROR - No .wav files found.\r\n";
 // Our own: a run that cannot start because a folder is not set.
 inline constexpr char kLogFolderNotSet[] = "[%s] ERROR - The %s folder is not set!\r\n";
+inline constexpr char kLogCommandTimedOut[] =
+    "[%s] ERROR - The following command did not end within %s and was stopped: %s \r\n";
 inline constexpr char kLogRunNotStarted[] = "[%s] ERROR - The run could not be started: %s\r\n";
 inline constexpr char kLogArticleTooLarge[] =
     "[%s] ERROR - The file %s is larger than %lu bytes, so it is not spoken \r\n";

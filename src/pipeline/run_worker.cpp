@@ -45,7 +45,13 @@ bool RunSteps(RunParameters& run) {
   progress.PhaseStarted(RunPhase::Clearing);
   if (!RunAll(run, {ClearWorkCommand(syntax, run.WorkingFolder())})) return false;
   progress.PhaseStarted(RunPhase::Crawling);
-  if (!RunAll(run, {CrawlerCommand(syntax, run.ProgramFolder(), JavaHome())})) return false;
+  const CommandOptions crawler{
+      kCrawlerTimeLimit,
+      CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"))};
+  if (RunCommand(CrawlerCommand(syntax, run.ProgramFolder(), JavaHome()), run.TheCancelEvent(),
+                 run.Log(), crawler) == 1) {
+    return false;
+  }
 
   const std::string format = run.OutputFormat();
   if (!EqualsIgnoringCase(format, "text")) {

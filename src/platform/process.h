@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,9 +15,11 @@ class CancelEvent;
 // reaps it, so no zombie is ever left.
 class ChildProcess {
  public:
-  // Starts argv[0], found through the search path when it names no folder.
-  // Nothing when the program cannot be started.
-  static std::optional<ChildProcess> Spawn(const std::vector<std::string>& argv);
+  // Starts argv[0], found through the search path when it names no folder,
+  // with the program's environment and the "NAME=value" entries of
+  // `environment` set over it. Nothing when the program cannot be started.
+  static std::optional<ChildProcess> Spawn(const std::vector<std::string>& argv,
+                                           const std::vector<std::string>& environment = {});
 
   ChildProcess(ChildProcess&& other) noexcept;
   ChildProcess& operator=(ChildProcess&&) = delete;
@@ -25,10 +28,12 @@ class ChildProcess {
 
   int Id() const { return pid_; }
 
-  enum class WaitResult { Exited, EventSignalled };
-  // Blocks until the child ends or the event is signalled. When both are, the
-  // event wins; a signalled event is consumed.
-  WaitResult WaitForExitOr(CancelEvent& event);
+  enum class WaitResult { Exited, EventSignalled, TimedOut };
+  // Blocks until the child ends or the event is signalled, or for at most
+  // `limit` when one is given. When the child ended and the event is
+  // signalled, the event wins; a signalled event is consumed.
+  WaitResult WaitForExitOr(CancelEvent& event,
+                           std::optional<std::chrono::seconds> limit = std::nullopt);
 
   struct ExitStatus {
     bool signalled = false;  // ended by a signal

@@ -6,7 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/cancel_event.h"
 #include "platform/process.h"
@@ -28,11 +30,23 @@ int OpenProcessDescriptor(pid_t pid) {
 
 }  // namespace
 
-std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv) {
+std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
+                                                const std::vector<std::string>& environment) {
   if (argv.empty() || argv[0].empty()) return std::nullopt;
   std::vector<char*> args;
   for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  // The program's environment less the names that `environment` sets anew.
+  std::vector<char*> variables;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const bool replaced = std::any_of(environment.begin(), environment.end(), [&](auto& set) {
+      const size_t name = set.find('=') + 1;
+      return std::strncmp(*entry, set.c_str(), name) == 0;
+    });
+    if (!replaced) variables.push_back(*entry);
+  }
+  for (const auto& set : environment) variables.push_back(const_cast<char*>(set.c_str()));
+  variables.push_back(nullptr);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -55,7 +69,8 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& 
                            POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
 
   pid_t pid = 0;
-  const int error = posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), environ);
+  const int error =
+      posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), variables.data());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (error != 0) return std::nullopt;
@@ -77,11 +92,20 @@ ChildProcess::~ChildProcess() {
   if (pidfd_ >= 0) close(pidfd_);
 }
 
-ChildProcess::WaitResult ChildProcess::WaitForExitOr(CancelEvent& event) {
+ChildProcess::WaitResult ChildProcess::WaitForExitOr(CancelEvent& event,
+                                                    std::optional<std::chrono::seconds> limit) {
+  using Clock = std::chrono::steady_clock;
+  const auto end = limit ? Clock::now() + *limit : Clock::time_point::max();
   for (;;) {
     pollfd watched[2] = {{event.NativeHandle(), POLLIN, 0}, {pidfd_, POLLIN, 0}};
     // Without a process descriptor, look at the child between short waits.
-    const int timeout = pidfd_ >= 0 ? -1 : 10;
+    int timeout = pidfd_ >= 0 ? -1 : 10;
+    if (limit) {
+      const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - Clock::now()).count();
+      if (left <= 0) return WaitResult::TimedOut;
+      const int capped = static_cast<int>(std::min<long long>(left, 60'000));
+      timeout = timeout < 0 ? capped : std::min(timeout, capped);
+    }
     const int ready = poll(watched, pidfd_ >= 0 ? 2 : 1, timeout);
     if (ready < 0 && errno != EINTR) return WaitResult::Exited;
     if ((watched[0].revents & POLLIN) && event.TryConsume()) return WaitResult::EventSignalled;

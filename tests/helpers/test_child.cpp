@@ -4,6 +4,7 @@
 //   test_child hang FIFO     opens FIFO for writing (telling the test it runs), then waits forever
 //   test_child signal        ends itself with SIGABRT
 //   test_child descriptors FILE   writes the numbers of its open descriptors to FILE
+//   test_child environment FILE   writes its environment to FILE, one entry a line
 //   test_child family FIFO PIDFILE  starts a grandchild that hangs, writes its
 //                            process id to PIDFILE, then opens FIFO and waits
 #include <dirent.h>
@@ -14,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+extern char** environ;
 
 int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "exit") == 0) return std::atoi(argv[2]);
@@ -39,6 +42,12 @@ int main(int argc, char** argv) {
     }
     closedir(dir);
     return out != nullptr && std::fclose(out) == 0 ? 0 : 1;
+  }
+  if (argc >= 3 && std::strcmp(argv[1], "environment") == 0) {
+    std::FILE* out = std::fopen(argv[2], "w");
+    if (out == nullptr) return 1;
+    for (char** entry = environ; *entry != nullptr; ++entry) std::fprintf(out, "%s\n", *entry);
+    return std::fclose(out) == 0 ? 0 : 1;
   }
   if (argc >= 4 && std::strcmp(argv[1], "family") == 0) {
     const pid_t grandchild = fork();
