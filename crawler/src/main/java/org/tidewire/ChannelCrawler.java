@@ -2,6 +2,7 @@ package org.tidewire;
 
 import java.io.IOException;
 import java.net.URI;
+import java.net.URISyntaxException;
 import java.nio.charset.Charset;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Path;
@@ -17,11 +18,17 @@ import org.jsoup.nodes.Element;
 
 /**
  * Reads one channel: its start document is a feed of categories, a feed of articles, or a web
- * page that is crawled for articles and feeds. Failures of single documents are logged and the
- * channel goes on; a channel that cannot be read at all throws ChannelFailure.
+ * page that is crawled for articles and feeds. Each item, page and feed is read on its own: a
+ * failure of one (an address that does not parse, a document that cannot be read, any error in
+ * reading it) is logged once with its address and the channel goes on; a channel whose start
+ * document cannot be read throws ChannelFailure.
+ *
+ * <p>A document read over the network leads only to web documents; a channel whose start is a
+ * local file may also read the local files below that file's folder. When the page limit, the
+ * channel's time or its text limit is reached the channel keeps what it has, and the links it
+ * did not read are one log entry.
  */
 final class ChannelCrawler {
-  static final int DEFAULT_PAGE_LIMIT = 200;
 
   static final class ChannelFailure extends Exception {
     private static final long serialVersionUID = 1L;
@@ -35,9 +42,23 @@ final class ChannelCrawler {
   private final Path programFolder;
   private final Fetcher fetcher;
   private final CrawlLog log;
-  private final int pageLimit;
+  private final Limits limits;
+  private final String timeLimit; // the time limit that ends this channel, in words
+  private final News.Channel result;
+  private Path localRoot; // the folder whose files a local channel may read; null: none
   private int pagesRead;
-  private boolean limitLogged;
+  private long charsKept;
+  private String stopReason; // why the channel reads no more documents; null while it reads
+  private int notRead;
+
+  /** A document the channel did not read because it stopped reading; counted, not logged. */
+  private static final class NotRead extends IOException {
+    private static final long serialVersionUID = 1L;
+
+    NotRead() {
+      super("not read");
+    }
+  }
 
   private LinkFilter linkFilter;
   private LinkFilter extraLinkFilter;
@@ -45,33 +66,57 @@ final class ChannelCrawler {
   private LinkFilter negativeLinkTextFilter;
   private LinkFilter rssFilter;
 
+  /**
+   * A crawler of the channel whose fetcher ends its documents by the channel's deadline;
+   * timeLimit names the limit that sets that deadline, for the log.
+   */
   ChannelCrawler(ChannelSettings channel, Path programFolder, Fetcher fetcher, CrawlLog log,
-      int pageLimit) {
+      Limits limits, String timeLimit) {
     this.channel = channel;
     this.programFolder = programFolder;
     this.fetcher = fetcher;
     this.log = log;
-    this.pageLimit = pageLimit;
+    this.limits = limits;
+    this.timeLimit = timeLimit;
+    this.result = new News.Channel(channel.name, channel.url);
   }
 
   News.Channel crawl() throws ChannelFailure {
     compileFilters();
     URI start = startUri(channel.url, programFolder);
+    if ("file".equals(start.getScheme())) localRoot = Path.of(start).getParent();
     if (channel.hasLogin()) logIn();
     Fetcher.Response response;
     try {
-      response = fetch(start);
+      response = fetch(start, false);
     } catch (IOException e) {
-      throw new ChannelFailure("cannot read " + channel.url + ": " + e.getMessage());
+      throw new ChannelFailure("cannot read " + channel.url + ": "
+          + (e instanceof NotRead ? stopReason : e.getMessage()));
     }
-    News.Channel result = new News.Channel(channel.name, channel.url);
-    Feeds.Feed feed = feedOf(response);
-    if (feed != null) {
-      readFeedChannel(feed, response.uri(), result);
-    } else {
-      crawlSite(response, result);
+    try {
+      Feeds.Feed feed = feedOf(response);
+      if (feed != null) {
+        readFeedChannel(feed, response.uri(), result);
+      } else {
+        crawlSite(response, result);
+      }
+    } finally {
+      logNotRead();
     }
     return result;
+  }
+
+  /** What the channel has read so far; after a crawl that broke off, what it kept till then. */
+  News.Channel partial() {
+    return result;
+  }
+
+  private void logNotRead() {
+    if (notRead > 0) {
+      log.error(notRead + (notRead == 1 ? " link of " : " links of ") + channel.name
+          + " were not read: " + stopReason);
+      notRead = 0;
+    }
   }
 
   /**
@@ -127,28 +172,61 @@ final class ChannelCrawler {
     }
   }
 
-  private Fetcher.Response fetch(URI uri) throws IOException {
-    if (pagesRead >= pageLimit) {
-      if (!limitLogged) {
-        limitLogged = true;
-        log.error("Channel " + channel.name + ": " + uri + ": the limit of " + pageLimit
-            + " documents per channel is reached; the rest is left out");
-      }
-      throw new IOException("page limit reached");
+  /**
+   * The document at the address, while the channel still reads; null when robots.txt forbids
+   * it (asked only where obeyRobots). Throws NotRead once the channel has stopped reading.
+   */
+  private Fetcher.Response fetch(URI uri, boolean obeyRobots) throws IOException {
+    if (stopReason == null && pagesRead >= limits.pages()) {
+      stopReason = "the page limit of " + limits.pages() + " was reached";
     }
+    if (stopReason == null && fetcher.channelTimeIsUp()) stopReason = timeUp();
+    if (stopReason != null) {
+      ++notRead;
+      throw new NotRead();
+    }
+    if (obeyRobots && !fetcher.allowedByRobots(uri)) return null;
     ++pagesRead;
-    return fetcher.get(uri);
+    try {
+      return fetcher.get(uri);
+    } catch (IOException e) {
+      if (!fetcher.channelTimeIsUp()) throw e;
+      // Cut off by the channel's deadline: one of the links the channel did not read.
+      stopReason = timeUp();
+      ++notRead;
+      throw new NotRead();
+    }
   }
 
-  private void logFailure(String address, String cause) {
+  private String timeUp() {
+    return timeLimit + " was reached";
+  }
+
+  /** Logs the failure of one item, page or feed; one that was not read is only counted. */
+  private void logFailure(String address, Exception failure) {
+    if (failure instanceof NotRead) return;
+    String cause = failure instanceof IOException ? failure.getMessage() : failure.toString();
     log.error("Channel " + channel.name + ": " + address + ": " + cause);
+  }
+
+  /** Adds the article while the channel's text limit allows. */
+  private void keep(News.Category category, News.Article article) {
+    if (charsKept + article.text().length() > limits.channelChars()) {
+      if (stopReason == null) {
+        stopReason = "the text limit of " + limits.channelChars() + " characters was reached";
+      }
+      ++notRead;
+      return;
+    }
+    charsKept += article.text().length();
+    category.articles.add(article);
   }
 
   /** The feed in the response, or null when it is not one. */
   private static Feeds.Feed feedOf(Fetcher.Response response) {
     try {
       return Feeds.read(Feeds.parseXml(response.body(), response.charset(), response.uri().toString()));
-    } catch (IOException e) {
+    } catch (IOException | RuntimeException e) {
       return null;
     }
   }
@@ -169,20 +247,20 @@ final class ChannelCrawler {
     for (Feeds.Item item : feed.items()) {
       if (channel.categoriesToDownload > 0 && count == channel.categoriesToDownload) break;
       ++count;
-      URI address = resolve(base, item.link());
+      URI address = address(base, item.link());
       if (address == null) {
-        logFailure(item.link(), "not a valid address");
+        logFailure(item.link(), new IOException("not an address the channel may read"));
         continue;
       }
       try {
-        Feeds.Feed categoryFeedDocument = feedOf(fetch(address));
+        Feeds.Feed categoryFeedDocument = feedOf(fetch(address, false));
         if (categoryFeedDocument == null) throw new IOException("not a news feed");
         News.Category category = new News.Category(
             item.title().isEmpty() ? categoryFeedDocument.title() : item.title());
         addFeedArticles(categoryFeedDocument, address, category);
         result.categories.add(category);
-      } catch (IOException e) {
-        logFailure(address.toString(), e.getMessage());
+      } catch (IOException | RuntimeException e) {
+        logFailure(address.toString(), e);
       }
     }
   }
@@ -190,26 +268,28 @@ final class ChannelCrawler {
   private void addFeedArticles(Feeds.Feed feed, URI base, News.Category category) {
     for (Feeds.Item item : feed.items()) {
       if (channel.linksInLeafNode > 0 && category.articles.size() == channel.linksInLeafNode) break;
-      URI address = item.link().isEmpty() ? null : resolve(base, item.link());
+      URI address = item.link().isEmpty() ? null : address(base, item.link());
+      if (address == null && !item.link().isEmpty()) {
+        logFailure(item.link(), new IOException("not an address the channel may read"
+            + (item.description().isEmpty() ? "" : "; the feed's description is spoken instead")));
+      }
       if (address != null && !passes(address.toString(), item.title())) continue;
       String text = "";
       String title = item.title();
       if (address != null) {
         try {
-          Fetcher.Response page = fetch(address);
+          Fetcher.Response page = fetch(address, false);
           Document document = html(page);
-          text = TextRules.articleText(document.outerHtml(), page.uri().toString(), channel);
+          text = articleText(document, page);
           if (title.isEmpty()) title = titleOf(document, "");
-        } catch (IOException e) {
-          logFailure(address.toString(), e.getMessage()
-              + (item.description().isEmpty() ? "" : "; the feed's description is spoken instead"));
+        } catch (IOException | RuntimeException e) {
+          logFailure(address.toString(), e instanceof IOException && !item.description().isEmpty()
+              ? new IOException(e.getMessage() + "; the feed's description is spoken instead") : e);
         }
       }
-      if (text.isEmpty()) {
-        text = TextRules.cut(item.description(), channel.numberOfCharacters);
-      }
+      if (text.isEmpty()) text = cut(item.description());
       if (text.isEmpty()) continue;
-      category.articles.add(new News.Article(title.isEmpty() ? "Untitled" : title,
+      keep(category, new News.Article(title.isEmpty() ? "Untitled" : title,
           address == null ? "" : address.toString(), item.date(), text));
     }
   }
@@ -228,21 +308,19 @@ final class ChannelCrawler {
     ArrayDeque<Link> queue = new ArrayDeque<>();
     Set<String> seen = new HashSet<>();
     seen.add(withoutFragment(startPage.uri()).toString());
-    if (channel.crawlDepth <= 0) {
-      main.articles.add(article(startPage, first, ""));
-    }
+    if (channel.crawlDepth <= 0) keep(main, article(startPage, first, ""));
     queue.add(new Link(startPage.uri(), 0));
     Document current = first;
     Fetcher.Response currentResponse = startPage;
     while (!queue.isEmpty()) {
       Link link = queue.poll();
       if (link.depth() > 0) {
-        if (!fetcher.allowedByRobots(link.uri())) continue;
         try {
-          currentResponse = fetch(link.uri());
+          currentResponse = fetch(link.uri(), true);
+          if (currentResponse == null) continue;
           current = html(currentResponse);
-        } catch (IOException e) {
-          logFailure(link.uri().toString(), e.getMessage());
+        } catch (IOException | RuntimeException e) {
+          logFailure(link.uri().toString(), e);
           continue;
         }
       }
@@ -251,7 +329,7 @@ final class ChannelCrawler {
       for (Element anchor : current.select("a[href]")) {
         if (channel.linksForExtraFiltering > 0 && examined == channel.linksForExtraFiltering) break;
         ++examined;
-        URI target = resolve(currentResponse.uri(), anchor.attr("href"));
+        URI target = address(currentResponse.uri(), anchor.attr("href"));
         if (target == null || !hosts.contains(siteOf(target))) continue;
         target = withoutFragment(target);
         if (!seen.add(target.toString())) continue;
@@ -281,36 +359,47 @@ final class ChannelCrawler {
 
   private void readLinkedFeed(URI address, String text, News.Channel result) {
     try {
-      Feeds.Feed feed = feedOf(fetch(address));
+      Feeds.Feed feed = feedOf(fetch(address, false));
       if (feed == null) throw new IOException("not a news feed");
       News.Category category = new News.Category(!feed.title().isEmpty() ? feed.title()
           : text.isEmpty() ? address.toString() : text);
       addFeedArticles(feed, address, category);
       result.categories.add(category);
-    } catch (IOException e) {
-      logFailure(address.toString(), e.getMessage());
+    } catch (IOException | RuntimeException e) {
+      logFailure(address.toString(), e);
     }
   }
 
   private void readArticlePage(URI address, String linkText, News.Category category) {
-    if (!fetcher.allowedByRobots(address)) return;
     try {
-      Fetcher.Response page = fetch(address);
+      Fetcher.Response page = fetch(address, true);
+      if (page == null) return;
       News.Article article = article(page, html(page), linkText);
       if (article.text().isEmpty()) {
-        logFailure(address.toString(), "no article text found by the channel's text rules");
+        logFailure(address.toString(),
+            new IOException("no article text found by the channel's text rules"));
       } else {
-        category.articles.add(article);
+        keep(category, article);
       }
-    } catch (IOException e) {
-      logFailure(address.toString(), e.getMessage());
+    } catch (IOException | RuntimeException e) {
+      logFailure(address.toString(), e);
     }
   }
 
   private News.Article article(Fetcher.Response page, Document document, String linkText) {
-    String text = TextRules.articleText(document.outerHtml(), page.uri().toString(), channel);
     return new News.Article(titleOf(document, linkText.isEmpty() ? "Untitled" : linkText),
-        page.uri().toString(), "", text);
+        page.uri().toString(), "", articleText(document, page));
+  }
+
+  private String articleText(Document document, Fetcher.Response page) {
+    return cut(TextRules.articleText(document.outerHtml(), page.uri().toString(), channel));
+  }
+
+  /** The text within the channel's "Number of Characters" and the limit of one article. */
+  private String cut(String text) {
+    int limit = channel.numberOfCharacters > 0
+        ? Math.min(channel.numberOfCharacters, limits.articleChars()) : limits.articleChars();
+    return TextRules.cut(text, limit);
   }
 
   /** The Link Filter matches (when set); the negative filters match neither link nor text. */
@@ -324,7 +413,7 @@ final class ChannelCrawler {
     hosts.add(siteOf(start));
     for (String site : channel.webSiteUrls.split("[\\s,;]+")) {
       if (site.isEmpty()) continue;
-      URI uri = resolve(start, site.contains("://") ? site : "http://" + site);
+      URI uri = address(start, site.contains("://") ? site : "http://" + site);
       if (uri != null) hosts.add(siteOf(uri));
     }
     return hosts;
@@ -346,16 +435,35 @@ final class ChannelCrawler {
     }
   }
 
-  /** The link resolved against the document's address; null when it is not one we read. */
+  /**
+   * The link resolved against the document's address; null when it is not one this channel
+   * reads: a web address with a host, or a local file below the local channel's own folder.
+   */
+  private URI address(URI base, String link) {
+    URI target = resolve(base, link);
+    if (target == null || Fetcher.isFetchable(target)) return target;
+    return "file".equalsIgnoreCase(target.getScheme()) && isLocalFileBelow(target, localRoot)
+        ? target : null;
+  }
+
+  /** The link resolved against the base; null when it does not parse. */
   static URI resolve(URI base, String link) {
     String trimmed = link.trim();
     if (trimmed.isEmpty()) return null;
     try {
-      URI target = base.resolve(new URI(trimmed.replace(" ", "%20")));
-      String scheme = target.getScheme() == null ? "" : target.getScheme().toLowerCase(Locale.ROOT);
-      return scheme.equals("http") || scheme.equals("https") || scheme.equals("file") ? target : null;
-    } catch (Exception e) {
+      return base.resolve(new URI(trimmed.replace(" ", "%20")));
+    } catch (URISyntaxException | IllegalArgumentException e) {
       return null;
+    }
+  }
+
+  /** Whether the address is a file on this machine below the folder (never when it is null). */
+  static boolean isLocalFileBelow(URI file, Path folder) {
+    if (folder == null || file.isOpaque() || file.getRawAuthority() != null) return false;
+    try {
+      return Path.of(file).normalize().startsWith(folder);
+    } catch (IllegalArgumentException | java.nio.file.FileSystemNotFoundException e) {
+      return false;
     }
   }
 

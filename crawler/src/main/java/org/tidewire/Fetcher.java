@@ -3,6 +3,7 @@ package org.tidewire;
 import java.io.ByteArrayOutputStream;
 import java.io.IOException;
 import java.io.InputStream;
+import java.io.UncheckedIOException;
 import java.net.CookieManager;
 import java.net.CookiePolicy;
 import java.net.URI;
@@ -10,16 +11,19 @@ import java.net.URLEncoder;
 import java.net.http.HttpClient;
 import java.net.http.HttpRequest;
 import java.net.http.HttpResponse;
+import java.nio.charset.Charset;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.time.Duration;
-import java.util.HashMap;
 import java.util.Locale;
 import java.util.Map;
 import java.util.StringJoiner;
+import java.util.concurrent.CompletableFuture;
 import java.util.concurrent.ConcurrentHashMap;
 import java.util.concurrent.ExecutionException;
+import java.util.concurrent.ExecutorService;
+import java.util.concurrent.Executors;
 import java.util.concurrent.Semaphore;
 import java.util.concurrent.TimeUnit;
 import java.util.concurrent.TimeoutException;
@@ -27,53 +31,71 @@ import java.util.zip.GZIPInputStream;
 import java.util.zip.InflaterInputStream;
 
 /**
- * Fetches documents for one channel: local files and HTTP(S) addresses, with time limits, a size
- * limit, a few redirects, compressed responses, the channel's cookies, robots.txt, and at most one
- * request at a time per host across all channels.
+ * Fetches documents for one channel: local files and HTTP(S) addresses, within the limits of a
+ * document and of its channel (every redirect hop and the body included), a size limit, a few
+ * redirects, compressed responses, the channel's cookies, robots.txt, and at most one request at
+ * a time per host across all channels.
  */
 final class Fetcher {
   static final String USER_AGENT = "Brevora/" + WebCrawler.VERSION + " (news to speech)";
 
-  /** The limits of one fetch. */
-  record Limits(Duration connect, Duration read, int maxBytes, int maxRedirects) {
-    static Limits standard() {
-      return new Limits(Duration.ofSeconds(10), Duration.ofSeconds(30), 5 << 20, 5);
-    }
-  }
-
   /** A fetched document: where it came from after redirects, its bytes and declared charset. */
   record Response(URI uri, byte[] body, String contentType, String charset) {}
 
+  /** Robots.txt is read at most this far; rules past it are not looked at. */
+  private static final int ROBOTS_MAX_CHARS = 512 << 10;
+
   private static final Map<String, Semaphore> HOSTS = new ConcurrentHashMap<>();
-  // Bodies are read on threads of their own, so that the read time limit holds and a slow site
-  // never holds up another site's reading.
-  private static final java.util.concurrent.ExecutorService READERS =
-      java.util.concurrent.Executors.newCachedThreadPool(task -> {
-        Thread thread = new Thread(task, "brevora-reader");
-        thread.setDaemon(true);
-        return thread;
-      });
+  // Bodies are read on threads of their own, so that the time limits hold and a slow site never
+  // holds up another site's reading.
+  private static final ExecutorService READERS = Executors.newCachedThreadPool(task -> {
+    Thread thread = new Thread(task, "brevora-reader");
+    thread.setDaemon(true);
+    return thread;
+  });
 
   private final Limits limits;
+  private final long channelEnd; // System.nanoTime() at which the channel's time is up
   private final HttpClient client;
-  private final Map<String, Robots> robots = new HashMap<>();
+  private final Map<String, Robots> robots;
 
-  Fetcher(Limits limits) {
+  /**
+   * A fetcher for one channel, whose documents end by channelEnd (System.nanoTime()) at the
+   * latest; robots.txt rules are kept in the crawl's robots map.
+   */
+  Fetcher(Limits limits, long channelEnd, Map<String, Robots> robots) {
     this.limits = limits;
+    this.channelEnd = channelEnd;
+    this.robots = robots;
     this.client =
         HttpClient.newBuilder()
             .connectTimeout(limits.connect())
             .followRedirects(HttpClient.Redirect.NEVER)
-            .cookieHandler(new CookieManager(null, CookiePolicy.ACCEPT_ALL))
+            // A site may set cookies for its own domain only.
+            .cookieHandler(new CookieManager(null, CookiePolicy.ACCEPT_ORIGINAL_SERVER))
             .build();
   }
 
+  /** Whether the channel's time is up. */
+  boolean channelTimeIsUp() {
+    return System.nanoTime() - channelEnd >= 0;
+  }
+
   Response get(URI uri) throws IOException {
-    if ("file".equalsIgnoreCase(uri.getScheme())) return readFile(Path.of(uri));
+    if ("file".equalsIgnoreCase(uri.getScheme())) {
+      try {
+        return readFile(Path.of(uri));
+      } catch (IllegalArgumentException | java.nio.file.FileSystemNotFoundException e) {
+        throw new IOException("not a local file");
+      }
+    }
     return exchange(uri, null);
   }
 
-  /** Posts the fields as a form; the cookies set by the answer stay with this fetcher. */
+  /**
+   * Posts the fields as a form; the cookies set by the answer stay with this fetcher. A 307 or
+   * 308 redirect takes the form along only to the same site; to another it is refused.
+   */
   Response postForm(URI uri, Map<String, String> fields) throws IOException {
     StringJoiner body = new StringJoiner("&");
     for (Map.Entry<String, String> field : fields.entrySet()) {
@@ -91,11 +113,13 @@ final class Fetcher {
     if (rules == null) {
       try {
         Response answer = exchange(URI.create(site + "/robots.txt"), null);
-        rules = Robots.parse(new String(answer.body(), StandardCharsets.UTF_8), "Brevora");
-      } catch (IOException e) {
+        String text = new String(answer.body(), StandardCharsets.UTF_8);
+        rules = Robots.parse(text.length() > ROBOTS_MAX_CHARS
+            ? text.substring(0, ROBOTS_MAX_CHARS) : text, "Brevora");
+      } catch (IOException | RuntimeException e) {
         rules = Robots.ALLOW_ALL; // no robots.txt, or none readable: nothing is forbidden
       }
-      robots.put(site, rules);
+      robots.putIfAbsent(site, rules);
     }
     String path = uri.getRawPath() == null || uri.getRawPath().isEmpty() ? "/" : uri.getRawPath();
     return rules.allows(uri.getRawQuery() == null ? path : path + "?" + uri.getRawQuery());
@@ -106,6 +130,11 @@ final class Fetcher {
     return "http".equalsIgnoreCase(scheme) || "https".equalsIgnoreCase(scheme);
   }
 
+  /** A network address that can be fetched: http or https, a host, a port that exists. */
+  static boolean isFetchable(URI uri) {
+    return isHttp(uri) && !uri.isOpaque() && uri.getHost() != null && uri.getPort() <= 65535;
+  }
+
   private Response readFile(Path path) throws IOException {
     if (!Files.isRegularFile(path)) throw new IOException("no such file: " + path);
     try (InputStream in = Files.newInputStream(path)) {
@@ -114,20 +143,33 @@ final class Fetcher {
   }
 
   private Response exchange(URI uri, String form) throws IOException {
+    long documentEnd = System.nanoTime() + limits.document().toNanos();
+    long end = documentEnd - channelEnd < 0 ? documentEnd : channelEnd;
     URI current = uri;
     for (int redirects = 0; ; ++redirects) {
+      if (!isFetchable(current)) throw new IOException("not a web address: " + current);
       Semaphore host = HOSTS.computeIfAbsent(hostKey(current), key -> new Semaphore(1, true));
-      acquire(host);
+      acquire(host, end);
       try {
-        HttpResponse<InputStream> answer = send(current, form);
+        HttpResponse<InputStream> answer = send(current, form, end);
         int status = answer.statusCode();
         String location = answer.headers().firstValue("Location").orElse(null);
         if (status >= 300 && status < 400 && location != null) {
           answer.body().close();
           if (redirects == limits.maxRedirects()) throw new IOException("too many redirects");
-          current = current.resolve(location.trim());
-          if (!isHttp(current)) throw new IOException("redirect to " + current);
-          if (status != 307 && status != 308) form = null; // 301 to 303 go on with a GET
+          URI next;
+          try {
+            next = current.resolve(location.trim());
+          } catch (IllegalArgumentException e) {
+            throw new IOException("redirect to an invalid address");
+          }
+          if (!isFetchable(next)) throw new IOException("redirect to " + next);
+          if (status != 307 && status != 308) {
+            form = null; // 301 to 303 go on with a GET
+          } else if (form != null && !sameSite(current, next)) {
+            throw new IOException("the form was redirected to another site: " + next);
+          }
+          current = next;
           continue;
         }
         if (status >= 400) {
@@ -136,7 +178,7 @@ final class Fetcher {
         }
         String type = answer.headers().firstValue("Content-Type").orElse("");
         String encoding = answer.headers().firstValue("Content-Encoding").orElse("");
-        byte[] body = readBody(answer.body(), encoding);
+        byte[] body = readBody(answer.body(), encoding, end);
         return new Response(current, body, type, charsetOf(type));
       } finally {
         host.release();
@@ -144,58 +186,86 @@ final class Fetcher {
     }
   }
 
-  private static void acquire(Semaphore host) throws IOException {
+  private static boolean sameSite(URI a, URI b) {
+    return a.getScheme().equalsIgnoreCase(b.getScheme()) && hostKey(a).equals(hostKey(b));
+  }
+
+  /** The time left until end, at most the answer limit; an IOException when none is left. */
+  private Duration timeLeft(long end) throws IOException {
+    long left = end - System.nanoTime();
+    if (left <= 0) throw new IOException("not read within the time limit of " + limitName(end));
+    return Duration.ofNanos(Math.min(left, limits.answer().toNanos()));
+  }
+
+  private String limitName(long end) {
+    return end == channelEnd ? "the channel" : Limits.words(limits.document()) + " per document";
+  }
+
+  private void acquire(Semaphore host, long end) throws IOException {
     try {
-      host.acquire();
+      if (!host.tryAcquire(Math.max(0, end - System.nanoTime()), TimeUnit.NANOSECONDS)) {
+        throw new IOException("not read within the time limit of " + limitName(end));
+      }
     } catch (InterruptedException e) {
       Thread.currentThread().interrupt();
       throw new IOException("interrupted");
     }
   }
 
-  private HttpResponse<InputStream> send(URI uri, String form) throws IOException {
-    HttpRequest.Builder request =
-        HttpRequest.newBuilder(uri)
-            .timeout(limits.read())
-            .header("User-Agent", USER_AGENT)
-            .header("Accept-Encoding", "gzip, deflate");
-    if (form == null) {
-      request.GET();
-    } else {
-      request.header("Content-Type", "application/x-www-form-urlencoded");
-      request.POST(HttpRequest.BodyPublishers.ofString(form));
-    }
+  private HttpResponse<InputStream> send(URI uri, String form, long end) throws IOException {
+    Duration wait = timeLeft(end);
     try {
+      HttpRequest.Builder request =
+          HttpRequest.newBuilder(uri)
+              .timeout(wait)
+              .header("User-Agent", USER_AGENT)
+              .header("Accept-Encoding", "gzip, deflate");
+      if (form == null) {
+        request.GET();
+      } else {
+        request.header("Content-Type", "application/x-www-form-urlencoded");
+        request.POST(HttpRequest.BodyPublishers.ofString(form));
+      }
       return client.send(request.build(), HttpResponse.BodyHandlers.ofInputStream());
     } catch (java.net.http.HttpTimeoutException e) {
-      throw new IOException("no answer within " + limits.read().toMillis() + " ms");
+      throw new IOException(wait.equals(limits.answer())
+          ? "no answer within " + Limits.words(limits.answer())
+          : "not read within the time limit of " + limitName(end));
+    } catch (IllegalArgumentException e) {
+      throw new IOException("not a valid web address");
     } catch (InterruptedException e) {
       Thread.currentThread().interrupt();
       throw new IOException("interrupted");
     }
   }
 
-  /** Reads the body within the read time limit, decompressed, up to the size limit. */
-  private byte[] readBody(InputStream raw, String encoding) throws IOException {
-    var reading =
-        java.util.concurrent.CompletableFuture.supplyAsync(
-            () -> {
-              try (InputStream in = decoded(raw, encoding)) {
-                return readLimited(in);
-              } catch (IOException e) {
-                throw new java.io.UncheckedIOException(e);
-              }
-            },
-            READERS);
+  /** Reads the body within the time left, decompressed, up to the size limit. */
+  private byte[] readBody(InputStream raw, String encoding, long end) throws IOException {
+    Duration wait;
     try {
-      return reading.get(limits.read().toMillis(), TimeUnit.MILLISECONDS);
+      wait = timeLeft(end);
+    } catch (IOException e) {
+      raw.close();
+      throw e;
+    }
+    CompletableFuture<byte[]> reading = CompletableFuture.supplyAsync(() -> {
+      try (InputStream in = decoded(raw, encoding)) {
+        return readLimited(in);
+      } catch (IOException e) {
+        throw new UncheckedIOException(e);
+      }
+    }, READERS);
+    try {
+      return reading.get(wait.toNanos(), TimeUnit.NANOSECONDS);
     } catch (TimeoutException e) {
       raw.close();
-      throw new IOException("body not read within " + limits.read().toMillis() + " ms");
+      throw new IOException(wait.equals(limits.answer())
+          ? "body not read within " + Limits.words(limits.answer())
+          : "not read within the time limit of " + limitName(end));
     } catch (ExecutionException e) {
       Throwable cause = e.getCause();
-      if (cause instanceof java.io.UncheckedIOException unchecked) throw unchecked.getCause();
-      throw new IOException(cause);
+      if (cause instanceof UncheckedIOException unchecked) throw unchecked.getCause();
+      throw new IOException(String.valueOf(cause));
     } catch (InterruptedException e) {
       Thread.currentThread().interrupt();
       raw.close();
@@ -222,12 +292,20 @@ final class Fetcher {
     return out.toByteArray();
   }
 
+  /**
+   * The charset a Content-Type names, quoted or not, when this runtime knows it; null when it
+   * names none or one unknown, so that the document's own declaration or detection decides.
+   */
   static String charsetOf(String contentType) {
     for (String part : contentType.split(";")) {
       String trimmed = part.trim();
       if (trimmed.toLowerCase(Locale.ROOT).startsWith("charset=")) {
-        String name = trimmed.substring(8).replace("\"", "").trim();
-        return name.isEmpty() ? null : name;
+        String name = trimmed.substring(8).replace("\"", "").replace("'", "").trim();
+        try {
+          return !name.isEmpty() && Charset.isSupported(name) ? name : null;
+        } catch (IllegalArgumentException e) {
+          return null;
+        }
       }
     }
     return null;

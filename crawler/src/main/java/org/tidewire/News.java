@@ -7,14 +7,19 @@ import java.util.List;
 final class News {
   private News() {}
 
-  record Article(String title, String url, String date, String text) {}
+  /** An article; its title is one line (see oneLine), as it is spoken, listed and named. */
+  record Article(String title, String url, String date, String text) {
+    Article {
+      title = oneLine(title);
+    }
+  }
 
   static final class Category {
     final String name;
     final List<Article> articles = new ArrayList<>();
 
     Category(String name) {
-      this.name = name;
+      this.name = oneLine(name);
     }
   }
 
@@ -27,5 +32,24 @@ final class News {
       this.name = name;
       this.url = url;
     }
+  }
+
+  /**
+   * The text as one line: line breaks (CR, LF, NEL, the line and paragraph separators) and other
+   * blanks become one blank, characters XML does not allow are left out, the ends trimmed.
+   */
+  static String oneLine(String text) {
+    StringBuilder out = new StringBuilder(text.length());
+    text.codePoints().forEach(c -> {
+      if (Character.isWhitespace(c) || Character.isSpaceChar(c) || c == 0x85) out.append(' ');
+      else if (!Character.isISOControl(c) && xmlAllows(c)) out.appendCodePoint(c);
+    });
+    return out.toString().replaceAll(" {2,}", " ").trim();
+  }
+
+  /** Whether XML 1.0 allows the character. */
+  static boolean xmlAllows(int c) {
+    return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF)
+        || (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
   }
 }

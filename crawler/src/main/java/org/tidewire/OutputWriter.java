@@ -2,10 +2,13 @@ package org.tidewire;
 
 import java.io.IOException;
 import java.net.URLEncoder;
+import java.nio.charset.Charset;
+import java.nio.charset.CharsetEncoder;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;
 import java.nio.file.Path;
 import java.nio.file.StandardCopyOption;
+import java.text.Normalizer;
 import java.time.ZonedDateTime;
 import java.time.format.DateTimeFormatter;
 import java.util.ArrayList;
@@ -22,22 +25,46 @@ import java.util.Set;
  */
 final class OutputWriter {
   private static final int MAX_NAME = 80;
+  // Bytes of a name in UTF-8: with the "NN " before it, a " (NN)" after it, its extension and the
+  // ".part" of the file written aside, a file name stays within the 255 bytes file systems take.
+  static final int MAX_NAME_BYTES = 200;
   private static final Set<String> RESERVED =
       Set.of("con", "prn", "aux", "nul", "com1", "com2", "com3", "com4", "com5", "com6", "com7",
           "com8", "com9", "lpt1", "lpt2", "lpt3", "lpt4", "lpt5", "lpt6", "lpt7", "lpt8", "lpt9");
 
   private final Path top;
   private final String audioExtension; // "" for the format "text"
+  private final CrawlLog log;
+  private boolean articlesWritten = true; // false once an article's file could not be written
 
   /** An article and its files' name within its channel's folder, without extension. */
   private record Placed(News.Article article, String inChannel) {}
 
-  OutputWriter(Path top, String audioExtension) {
+  OutputWriter(Path top, String audioExtension, CrawlLog log) {
     this.top = top;
     this.audioExtension = audioExtension;
+    this.log = log;
   }
 
-  void write(List<News.Channel> channels) throws IOException {
+  /**
+   * Writes everything; true when it all was written. A channel or an article whose files cannot
+   * be written is one log entry and is left out; the rest is written all the same.
+   */
+  boolean write(List<News.Channel> channels) {
+    try {
+      return writeAll(channels);
+    } catch (IOException | RuntimeException e) {
+      log.error("The crawler cannot write its results: " + describe(e));
+      return false;
+    }
+  }
+
+  private static String describe(Exception e) {
+    return e instanceof IOException && e.getMessage() != null ? e.getMessage() : e.toString();
+  }
+
+  private boolean writeAll(List<News.Channel> channels) throws IOException {
+    boolean complete = true;
     Files.createDirectories(top);
     StringBuilder xml = new StringBuilder("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
     xml.append("<news generator=\"").append(escape(Fetcher.USER_AGENT)).append("\" date=\"")
@@ -48,12 +75,20 @@ final class OutputWriter {
     Set<String> channelFolders = new HashSet<>(Set.of("newsxml.xml", "index.html"));
     for (News.Channel channel : channels) {
       String folder = unique(safeName(channel.name), channelFolders);
-      String page = writeChannel(channel, folder, xml);
-      pages.add(new String[] {channel.name, folder + "/" + page});
+      StringBuilder channelXml = new StringBuilder();
+      try {
+        String page = writeChannel(channel, folder, channelXml);
+        pages.add(new String[] {channel.name, folder + "/" + page});
+        xml.append(channelXml);
+      } catch (IOException | RuntimeException e) {
+        log.error("Channel " + channel.name + ": its files cannot be written: " + describe(e));
+        complete = false;
+      }
     }
     xml.append("</news>\n");
     writeAside(top.resolve("NewsXML.xml"), xml.toString());
     writeAside(top.resolve("index.html"), indexPage(pages));
+    return complete && articlesWritten;
   }
 
   private String writeChannel(News.Channel channel, String folder, StringBuilder xml)
@@ -77,8 +112,15 @@ final class OutputWriter {
         String base = unique(String.format("%0" + width + "d ", ++number)
             + safeName(article.title()), files);
         String inChannel = categoryFolder + "/" + base;
-        writeAside(channelFolder.resolve(categoryFolder).resolve(base + ".txt"),
-            article.title() + "\n\n" + article.text() + "\n");
+        try {
+          writeAside(channelFolder.resolve(categoryFolder).resolve(base + ".txt"),
+              article.title() + "\n\n" + article.text() + "\n");
+        } catch (IOException | RuntimeException e) {
+          log.error("Channel " + channel.name + ": the article \"" + article.title()
+              + "\" cannot be written: " + describe(e));
+          articlesWritten = false;
+          continue;
+        }
         String textPath = folder + "/" + inChannel + ".txt";
         String audioPath = audioExtension.isEmpty() ? "" : folder + "/" + inChannel + audioExtension;
         placed.add(new Placed(article, inChannel));
@@ -106,7 +148,7 @@ final class OutputWriter {
     StringBuilder out = new StringBuilder("#EXTM3U\n");
     for (List<Placed> category : categories) {
       for (Placed p : category) {
-        out.append("#EXTINF:-1,").append(p.article().title().replace('\n', ' ')).append('\n')
+        out.append("#EXTINF:-1,").append(News.oneLine(p.article().title())).append('\n')
             .append(p.inChannel()).append(audioExtension).append('\n');
       }
     }
@@ -189,43 +231,78 @@ final class OutputWriter {
     return out.toString();
   }
 
+  /**
+   * The text for XML and HTML: markup characters escaped, and characters XML does not allow
+   * (controls other than tab and line feed, U+FFFE, U+FFFF, lone surrogates) left out.
+   */
   static String escape(String text) {
     StringBuilder out = new StringBuilder(text.length());
-    for (int i = 0; i < text.length(); ++i) {
-      char c = text.charAt(i);
+    text.codePoints().forEach(c -> {
       switch (c) {
         case '&' -> out.append("&amp;");
         case '<' -> out.append("&lt;");
         case '>' -> out.append("&gt;");
         case '"' -> out.append("&quot;");
         default -> {
-          if (c >= 0x20 || c == '\n' || c == '\t') out.append(c); // XML has no other controls
+          if (c == '\n' || c == '\t' || (c != '\r' && News.xmlAllows(c))) out.appendCodePoint(c);
         }
       }
-    }
+    });
     return out.toString();
   }
 
   /**
    * A name that every file system takes: no separators, no control characters or characters
    * Windows refuses, no leading dot or blank, no trailing dot or blank, not a reserved device
-   * name, at most 80 characters; "Untitled" when nothing is left.
+   * name, at most 80 characters and MAX_NAME_BYTES bytes in UTF-8; "Untitled" when nothing is
+   * left. A character that the system's file names cannot hold (under a locale that is not
+   * UTF-8) becomes its plain letter ("é" becomes "e"), or "_" where it has none.
    */
   static String safeName(String title) {
+    return safeName(title, NAME_CHARSET);
+  }
+
+  static String safeName(String title, Charset names) {
+    CharsetEncoder encoder = names.newEncoder();
     StringBuilder out = new StringBuilder();
     title.codePoints().forEach(c -> {
-      if (c < 0x20 || c == 0x7f || "/\\:*?\"<>|".indexOf(c) >= 0) out.append(c < 0x20 ? ' ' : '_');
-      else out.appendCodePoint(c);
+      if (Character.isISOControl(c) || c == 0x2028 || c == 0x2029 || !News.xmlAllows(c)) {
+        out.append(' ');
+      } else if ("/\\:*?\"<>|".indexOf(c) >= 0) {
+        out.append('_');
+      } else if (encoder.canEncode(Character.toString(c))) {
+        out.appendCodePoint(c);
+      } else {
+        String plain = Normalizer.normalize(Character.toString(c), Normalizer.Form.NFD)
+            .replaceAll("\\p{M}", "");
+        out.append(!plain.isEmpty() && encoder.canEncode(plain) ? plain : "_");
+      }
     });
     String name = out.toString().replaceAll("\\s+", " ").trim();
     if (name.codePointCount(0, name.length()) > MAX_NAME) {
       name = name.substring(0, name.offsetByCodePoints(0, MAX_NAME)).trim();
     }
+    int end = name.length();
+    while (name.substring(0, end).getBytes(StandardCharsets.UTF_8).length > MAX_NAME_BYTES) {
+      end = name.offsetByCodePoints(end, -1);
+    }
+    name = name.substring(0, end);
     name = name.replaceAll("^[.\\s]+", "").replaceAll("[.\\s]+$", "");
     if (name.isEmpty()) return "Untitled";
     String stem = name.contains(".") ? name.substring(0, name.indexOf('.')) : name;
     if (RESERVED.contains(stem.toLowerCase(Locale.ROOT))) name = "_" + name;
     return name;
+  }
+
+  /** The charset of the system's file names; UTF-8 where the runtime does not say. */
+  private static final Charset NAME_CHARSET = nameCharset();
+
+  private static Charset nameCharset() {
+    try {
+      return Charset.forName(System.getProperty("sun.jnu.encoding", "UTF-8"));
+    } catch (IllegalArgumentException e) {
+      return StandardCharsets.UTF_8;
+    }
   }
 
   /** The name, or the name with " (2)", " (3)" ... when one equal to it (case ignored) is taken. */

@@ -68,15 +68,26 @@ final class Robots {
     return best == null || best.allow();
   }
 
-  private static boolean matches(String pattern, String path) {
+  /**
+   * Whether the path matches the rule's pattern: "*" stands for any run of characters, a final
+   * "$" ties the pattern to the path's end, and without it the pattern is a prefix. Each piece
+   * between stars is taken at its first place after the one before, which is where a match can
+   * best go on, so nothing is tried twice and no pattern can take exponential time.
+   */
+  static boolean matches(String pattern, String path) {
     boolean anchored = pattern.endsWith("$");
     String body = anchored ? pattern.substring(0, pattern.length() - 1) : pattern;
-    StringBuilder regex = new StringBuilder();
-    for (String piece : body.split("\\*", -1)) {
-      if (regex.length() > 0) regex.append(".*");
-      regex.append(java.util.regex.Pattern.quote(piece));
+    String[] pieces = body.split("\\*", -1);
+    if (!path.startsWith(pieces[0])) return false;
+    int at = pieces[0].length();
+    if (pieces.length == 1) return !anchored || at == path.length();
+    for (int i = 1; i < pieces.length - 1; ++i) {
+      int found = path.indexOf(pieces[i], at);
+      if (found < 0) return false;
+      at = found + pieces[i].length();
     }
-    if (!anchored) regex.append(".*");
-    return path.matches(regex.toString());
+    String last = pieces[pieces.length - 1];
+    if (!anchored) return path.indexOf(last, at) >= 0;
+    return path.length() - last.length() >= at && path.endsWith(last);
   }
 }

@@ -2,12 +2,18 @@ package org.tidewire;
 
 import java.util.ArrayList;
 import java.util.List;
+import java.util.Locale;
 import java.util.Set;
+import java.util.regex.Pattern;
 import org.jsoup.Jsoup;
+import org.jsoup.internal.StringUtil;
 import org.jsoup.nodes.Document;
 import org.jsoup.nodes.Element;
 import org.jsoup.nodes.Node;
 import org.jsoup.nodes.TextNode;
+import org.jsoup.select.NodeFilter;
+import org.jsoup.select.NodeTraversor;
+import org.jsoup.select.NodeVisitor;
 
 /**
  * An article's text from its page, by the channel's text rules:
@@ -24,15 +30,20 @@ import org.jsoup.nodes.TextNode;
  *   <li>"Use Span Tag": the text of "span" elements outside those paragraphs is added.
  * </ul>
  *
- * Then the first "Number of Lines to Skip" lines are dropped and the text is cut at the last
- * sentence end within "Number of Characters" (0: no limit).
+ * What a reader does not see is never taken: elements marked hidden (the "hidden" attribute,
+ * aria-hidden="true", an inline display:none or visibility:hidden), templates, objects and text
+ * areas. A line break inside a block starts a new line. Then the first "Number of Lines to Skip"
+ * lines are dropped and the text is cut at the last sentence end within "Number of Characters"
+ * (0: no limit). Every step takes time in proportion to the page, however deep its nesting.
  */
 final class TextRules {
   private TextRules() {}
 
   private static final Set<String> LEFT_OUT =
       Set.of("nav", "header", "footer", "aside", "form", "script", "style", "noscript", "template",
-          "button", "select", "iframe", "svg");
+          "button", "select", "iframe", "svg", "object", "textarea", "[hidden]");
+  private static final Pattern HIDDEN_STYLE =
+      Pattern.compile("(?:^|;)\\s*(?:display\\s*:\\s*none|visibility\\s*:\\s*hidden)\\b");
   private static final Set<String> BLOCKS =
       Set.of("p", "h2", "h3", "h4", "h5", "h6", "li", "blockquote", "pre", "dd", "dt", "td",
           "figcaption");
@@ -48,12 +59,17 @@ final class TextRules {
     }
     Document page = Jsoup.parse(source, baseUri);
     for (Element element : page.select(String.join(",", LEFT_OUT))) element.remove();
+    for (Element element : page.select("[style], [aria-hidden]")) {
+      if (HIDDEN_STYLE.matcher(element.attr("style").toLowerCase(Locale.ROOT)).find()
+          || element.attr("aria-hidden").trim().equalsIgnoreCase("true")) {
+        element.remove();
+      }
+    }
     List<String> paragraphs =
         channel.useParagraphTag ? paragraphs(page, channel.paragraphEndExists) : blocks(page);
     if (channel.useSpanTag) {
-      for (Element span : page.select("span")) {
-        if (span.closest("p") == null && !span.text().isBlank()) paragraphs.add(span.text().trim());
-      }
+      // The outermost spans outside paragraphs, each taken once with what it holds.
+      outermost(page.body(), Set.of("span"), Set.of("p"), paragraphs);
     }
     return cut(skipLines(String.join("\n", paragraphs), channel.linesToSkip),
         channel.numberOfCharacters);
@@ -64,31 +80,76 @@ final class TextRules {
     if (scope == null) scope = page.selectFirst("main");
     if (scope == null) scope = page.body();
     List<String> texts = new ArrayList<>();
-    for (Element element : scope.getAllElements()) {
-      if (!BLOCKS.contains(element.normalName())) continue;
-      if (hasBlockAncestor(element, scope)) continue; // taken with its enclosing block
-      String text = element.text().trim();
-      if (!text.isEmpty()) texts.add(text);
-    }
+    // A block inside another block is taken with its enclosing block.
+    outermost(scope, BLOCKS, Set.of(), texts);
     if (texts.isEmpty()) {
-      String text = scope.text().trim();
+      String text = lines(scope);
       if (!text.isEmpty()) texts.add(text);
     }
     return texts;
   }
 
-  private static boolean hasBlockAncestor(Element element, Element scope) {
-    for (Element parent = element.parent(); parent != null && parent != scope;
-        parent = parent.parent()) {
-      if (BLOCKS.contains(parent.normalName())) return true;
+  /**
+   * Adds the text of every element named in `taken` below root that lies in no other taken
+   * element and in no element named in `passed`, in document order; one walk over the tree.
+   */
+  private static void outermost(Element root, Set<String> taken, Set<String> passed,
+      List<String> texts) {
+    NodeTraversor.filter(new NodeFilter() {
+      @Override
+      public FilterResult head(Node node, int depth) {
+        if (node == root || !(node instanceof Element element)) return FilterResult.CONTINUE;
+        if (passed.contains(element.normalName())) return FilterResult.SKIP_ENTIRELY;
+        if (!taken.contains(element.normalName())) return FilterResult.CONTINUE;
+        String text = lines(element);
+        if (!text.isEmpty()) texts.add(text);
+        return FilterResult.SKIP_ENTIRELY;
+      }
+
+      @Override
+      public FilterResult tail(Node node, int depth) {
+        return FilterResult.CONTINUE;
+      }
+    }, root);
+  }
+
+  /**
+   * The element's text as a reader sees it: blanks collapsed, a line break ("br") kept as a new
+   * line, each line trimmed, empty lines left out.
+   */
+  static String lines(Element element) {
+    StringBuilder text = new StringBuilder();
+    NodeTraversor.traverse(new NodeVisitor() {
+      @Override
+      public void head(Node node, int depth) {
+        if (node instanceof TextNode textNode) {
+          StringUtil.appendNormalisedWhitespace(text, textNode.getWholeText(), false);
+        } else if (node instanceof Element e && e.normalName().equals("br")) {
+          text.append('\n');
+        } else if (node instanceof Element e && e.isBlock()) {
+          text.append(' ');
+        }
+      }
+
+      @Override
+      public void tail(Node node, int depth) {
+        if (node instanceof Element e && e.isBlock()) text.append(' ');
+      }
+    }, element);
+    StringBuilder out = new StringBuilder(text.length());
+    for (String line : text.toString().split("\n")) {
+      String trimmed = line.strip().replaceAll(" {2,}", " ");
+      if (trimmed.isEmpty()) continue;
+      if (out.length() > 0) out.append('\n');
+      out.append(trimmed);
     }
-    return false;
+    return out.toString();
   }
 
   private static List<String> paragraphs(Document page, boolean paragraphEndExists) {
     List<String> texts = new ArrayList<>();
     for (Element paragraph : page.select("p")) {
-      StringBuilder text = new StringBuilder(paragraph.text().trim());
+      StringBuilder text = new StringBuilder(lines(paragraph));
       if (!paragraphEndExists) {
         for (Node next = paragraph.nextSibling(); next != null; next = next.nextSibling()) {
           if (next instanceof Element element && element.isBlock()) break;

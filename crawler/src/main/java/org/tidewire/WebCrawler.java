@@ -5,9 +5,14 @@ import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.LinkedHashSet;
 import java.util.List;
+import java.util.Map;
+import java.util.concurrent.ConcurrentHashMap;
+import java.util.concurrent.ExecutionException;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
 import java.util.concurrent.Future;
+import java.util.concurrent.TimeUnit;
+import java.util.concurrent.TimeoutException;
 
 /**
  * Brevora's news crawler. Started by the program with the program folder as its one argument; it
@@ -16,7 +21,8 @@ import java.util.concurrent.Future;
  * below the working folder's Top.
  *
  * <p>Exit code: 0 when every channel was read; 1 when a channel failed as a whole; 2 when
- * Brevora.cfg or Channels.txt cannot be read. Every failure is one entry in Brevora.log.
+ * Brevora.cfg or Channels.txt cannot be read. Every failure is one entry in Brevora.log. The
+ * crawl ends within its time limit (see Limits) and what the channels read by then is written.
  */
 public final class WebCrawler {
   static final String VERSION = "1.0.0.1";
@@ -25,10 +31,11 @@ public final class WebCrawler {
   private WebCrawler() {}
 
   public static void main(String[] args) {
-    System.exit(run(args, Fetcher.Limits.standard(), ChannelCrawler.DEFAULT_PAGE_LIMIT));
+    System.exit(run(args, Limits.standard()));
   }
 
-  static int run(String[] args, Fetcher.Limits limits, int pageLimit) {
+  static int run(String[] args, Limits limits) {
+    long crawlEnd = System.nanoTime() + limits.crawl().toNanos();
     if (args.length != 1) {
       System.err.println("usage: java org.tidewire.WebCrawler PROGRAM_FOLDER");
       return 2;
@@ -65,41 +72,70 @@ public final class WebCrawler {
       }
     }
     List<News.Channel> results = new ArrayList<>();
-    ExecutorService pool = Executors.newFixedThreadPool(Math.max(1, Math.min(CHANNELS_AT_ONCE,
-        chosen.size())));
+    Map<String, Robots> robots = new ConcurrentHashMap<>();
+    ExecutorService pool = Executors.newFixedThreadPool(
+        Math.max(1, Math.min(CHANNELS_AT_ONCE, chosen.size())), task -> {
+          Thread thread = new Thread(task, "brevora-channel");
+          thread.setDaemon(true); // a channel past every limit never keeps the crawler alive
+          return thread;
+        });
     try {
       List<Future<News.Channel>> crawls = new ArrayList<>();
       for (ChannelSettings channel : chosen) {
-        crawls.add(pool.submit(() -> {
-          try {
-            return new ChannelCrawler(channel, program, new Fetcher(limits), log, pageLimit).crawl();
-          } catch (ChannelCrawler.ChannelFailure e) {
-            log.error("Channel " + channel.name + " failed: " + e.getMessage());
-            return null;
-          } catch (RuntimeException e) {
-            log.error("Channel " + channel.name + " failed: " + e);
-            return null;
-          }
-        }));
+        crawls.add(pool.submit(() -> crawlChannel(channel, program, limits, crawlEnd, robots, log)));
       }
-      for (Future<News.Channel> crawl : crawls) {
-        News.Channel result = crawl.get();
+      long waitEnd = crawlEnd + Limits.GRACE.toNanos();
+      for (int i = 0; i < crawls.size(); ++i) {
+        News.Channel result;
+        try {
+          result = crawls.get(i).get(Math.max(0, waitEnd - System.nanoTime()), TimeUnit.NANOSECONDS);
+        } catch (TimeoutException e) {
+          log.error("Channel " + chosen.get(i).name + " did not end within the crawl's time limit of "
+              + Limits.words(limits.crawl()) + " and is left out");
+          result = null;
+        } catch (ExecutionException e) {
+          log.error("Channel " + chosen.get(i).name + " failed: " + e.getCause());
+          result = null;
+        }
         if (result == null) failed = true;
         else results.add(result);
       }
-    } catch (Exception e) {
-      log.error("The crawler was interrupted: " + e);
+    } catch (InterruptedException e) {
+      log.error("The crawler was interrupted");
       return 1;
     } finally {
       pool.shutdownNow();
     }
-    try {
-      Path top = Path.of(settings.workingFolder).resolve("Top");
-      new OutputWriter(top, settings.audioExtension()).write(results);
-    } catch (IOException e) {
-      log.error("The crawler cannot write its results: " + e.getMessage());
-      return 1;
-    }
+    Path top = Path.of(settings.workingFolder).resolve("Top");
+    if (!new OutputWriter(top, settings.audioExtension(), log).write(results)) failed = true;
     return failed ? 1 : 0;
+  }
+
+  /**
+   * Reads one channel within its time: the channel's own limit, or what is left of the crawl's.
+   * Null when the channel failed as a whole; out of memory, what it had read till then.
+   */
+  private static News.Channel crawlChannel(ChannelSettings channel, Path program, Limits limits,
+      long crawlEnd, Map<String, Robots> robots, CrawlLog log) {
+    long channelEnd = System.nanoTime() + limits.channel().toNanos();
+    String timeLimit = "the time limit of " + Limits.words(limits.channel()) + " per channel";
+    if (crawlEnd - channelEnd < 0) {
+      channelEnd = crawlEnd;
+      timeLimit = "the crawl's time limit of " + Limits.words(limits.crawl());
+    }
+    ChannelCrawler crawler = new ChannelCrawler(channel, program,
+        new Fetcher(limits, channelEnd, robots), log, limits, timeLimit);
+    try {
+      return crawler.crawl();
+    } catch (ChannelCrawler.ChannelFailure e) {
+      log.error("Channel " + channel.name + " failed: " + e.getMessage());
+      return null;
+    } catch (RuntimeException e) {
+      log.error("Channel " + channel.name + " failed: " + e);
+      return null;
+    } catch (OutOfMemoryError e) {
+      log.error("The crawler ran out of memory while reading " + channel.name);
+      return crawler.partial();
+    }
   }
 }

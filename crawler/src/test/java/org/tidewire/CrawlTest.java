@@ -39,7 +39,7 @@ public class CrawlTest {
       copyDemo(program);
       program.write("Channels.txt", "#Demo||off\r\n" + TestFiles.channel("Demo", "feeds/demo.xml"));
       program.configuration(program.root.resolve("work").toString(), "Demo,Nowhere,Demo", "mp3");
-      int exit = WebCrawler.run(new String[] {program.root + "/"}, Fetcher.Limits.standard(), 200);
+      int exit = WebCrawler.run(new String[] {program.root + "/"}, Limits.standard());
       assertEquals(1, exit);
       String log = program.read("Brevora.log");
       assertTrue(log, log.matches("\\[\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d [AP]M\\] ERROR - "
@@ -73,12 +73,12 @@ public class CrawlTest {
   public void textFormatAndCategoryCount() throws Exception {
     try (TestFiles program = new TestFiles()) {
       assertEquals(2, WebCrawler.run(new String[] {program.root.toString()},
-          Fetcher.Limits.standard(), 200));
+          Limits.standard()));
       copyDemo(program);
       program.write("Channels.txt", TestFiles.channel("Demo", "feeds/demo.xml", "6", "1"));
       program.configuration(program.root.resolve("work").toString(), "Demo", "text");
       assertEquals(0, WebCrawler.run(new String[] {program.root.toString()},
-          Fetcher.Limits.standard(), 200));
+          Limits.standard()));
       assertFalse(program.exists("work/Top/Demo/Demo.m3u"));
       assertFalse(program.exists("work/Top/Demo/Listening"));
       assertTrue(program.read("work/Top/Demo/Demo.html")

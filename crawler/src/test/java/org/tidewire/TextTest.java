@@ -62,6 +62,19 @@ public class TextTest {
         TextRules.articleText("<!--start--><p>One</p> then <i>loose</i> text.<p>Two.", "", c));
   }
 
+  // What a reader does not see is never spoken; a line break starts a new line.
+  @Test
+  public void hiddenContentAndLineBreaks() {
+    String page = "<article><p>Seen<br>on two lines.</p><p hidden>Hidden.</p>"
+        + "<p aria-hidden=\"TRUE\">Aria.</p><p aria-hidden=\"false\">Shown.</p>"
+        + "<div style=\"color:red; display: none\"><p>None.</p></div>"
+        + "<p style=\"visibility:hidden\">Invisible.</p><object><p>Object.</p></object>"
+        + "<textarea>Area.</textarea><template><p>Template.</p></template>"
+        + "<noscript><p>Script.</p></noscript><p style=\"display:block\">Block.</p></article>";
+    assertEquals("Seen\non two lines.\nShown.\nBlock.",
+        TextRules.articleText(page, "", rules()));
+  }
+
   // Lines skipped first, then the cut at the last sentence end within the limit, or a blank.
   @Test
   public void skipAndCut() {
@@ -83,5 +96,11 @@ public class TextTest {
     String longName = OutputWriter.safeName("é".repeat(200));
     assertEquals(80, longName.codePointCount(0, longName.length()));
     assertEquals("Top%20story/01%20A%26B.mp3", OutputWriter.href("Top story/01 A&B.mp3"));
+    // Within 200 bytes, cut between characters; line breaks and characters XML refuses go.
+    assertEquals("\ud83d\ude00".repeat(50), OutputWriter.safeName("\ud83d\ude00".repeat(80)));
+    assertEquals("a b c", OutputWriter.safeName("a\u2028b\u0085\uffffc"));
+    // File names of another charset: plain letters, "_" where there is none.
+    assertEquals("Creme brulee _", OutputWriter.safeName("Cr\u00e8me br\u00fbl\u00e9e \u4e16",
+        java.nio.charset.StandardCharsets.US_ASCII));
   }
 }

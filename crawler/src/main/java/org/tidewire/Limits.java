@@ -1,0 +1,77 @@
+package org.tidewire;
+
+import java.time.Duration;
+
+/**
+ * Every bound of a crawl in one place. A site can be slow, large or endless; these limits make
+ * sure that one document, one channel and the whole crawl each end, and that what a channel keeps
+ * fits a small machine's default heap. Tests shorten them.
+ *
+ * @param connect time to open a connection
+ * @param answer time for one answer: its headers, and again its body
+ * @param document time for one document, every redirect hop and the body included
+ * @param channel time for one channel; then it keeps what it has read
+ * @param crawl time for the whole crawl; channels still reading then keep what they have
+ * @param maxBytes size of one document, decompressed
+ * @param maxRedirects redirects followed for one document
+ * @param pages documents read per channel
+ * @param articleChars characters kept of one article's text
+ * @param channelChars characters of article text kept per channel
+ */
+record Limits(Duration connect, Duration answer, Duration document, Duration channel,
+    Duration crawl, int maxBytes, int maxRedirects, int pages, int articleChars,
+    int channelChars) {
+
+  static Limits standard() {
+    return new Limits(Duration.ofSeconds(10), Duration.ofSeconds(30), Duration.ofSeconds(60),
+        Duration.ofMinutes(10), Duration.ofMinutes(30), 5 << 20, 5, 200, 250_000, 4_000_000);
+  }
+
+  /**
+   * How long the crawl waits past its own limit for channels to end their last document; a channel
+   * still running then is left out. The documents' own limits end within the crawl's limit, so
+   * this covers only the work on what was read.
+   */
+  static final Duration GRACE = Duration.ofSeconds(30);
+
+  Limits withAnswer(Duration value) {
+    return new Limits(connect, value, document, channel, crawl, maxBytes, maxRedirects, pages,
+        articleChars, channelChars);
+  }
+
+  Limits withDocument(Duration value) {
+    return new Limits(connect, answer, value, channel, crawl, maxBytes, maxRedirects, pages,
+        articleChars, channelChars);
+  }
+
+  Limits withChannel(Duration value) {
+    return new Limits(connect, answer, document, value, crawl, maxBytes, maxRedirects, pages,
+        articleChars, channelChars);
+  }
+
+  Limits withCrawl(Duration value) {
+    return new Limits(connect, answer, document, channel, value, maxBytes, maxRedirects, pages,
+        articleChars, channelChars);
+  }
+
+  Limits withPages(int value) {
+    return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, value,
+        articleChars, channelChars);
+  }
+
+  Limits withChannelChars(int value) {
+    return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, pages,
+        articleChars, value);
+  }
+
+  /** A duration as a log entry names it: "10 minutes", "60 seconds". */
+  static String words(Duration duration) {
+    long seconds = duration.toSeconds();
+    if (seconds >= 60 && seconds % 60 == 0) {
+      long minutes = seconds / 60;
+      return minutes + (minutes == 1 ? " minute" : " minutes");
+    }
+    if (seconds >= 1) return seconds + (seconds == 1 ? " second" : " seconds");
+    return duration.toMillis() + " ms";
+  }
+}
