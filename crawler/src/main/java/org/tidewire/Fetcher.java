@@ -117,6 +117,8 @@ final class Fetcher {
         rules = Robots.parse(text.length() > ROBOTS_MAX_CHARS
             ? text.substring(0, ROBOTS_MAX_CHARS) : text, "Brevora");
       } catch (IOException | RuntimeException e) {
+        // Cut off by this channel's deadline: nothing is known of the site, and nothing kept.
+        if (channelTimeIsUp()) return true;
         rules = Robots.ALLOW_ALL; // no robots.txt, or none readable: nothing is forbidden
       }
       robots.putIfAbsent(site, rules);
