@@ -468,18 +468,29 @@ final class ChannelCrawler {
   }
 
   private static Document html(Fetcher.Response page) {
+    return html(page.body(), page.charset(), page.uri().toString());
+  }
+
+  /** The page parsed in the charset named, or else the one its bytes declare or suggest. */
+  static Document html(byte[] body, String charsetName, String uri) {
     Charset charset = null;
     try {
-      if (page.charset() != null) charset = Charset.forName(page.charset());
+      if (charsetName != null) charset = Charset.forName(charsetName);
     } catch (Exception e) {
       charset = null; // an unknown name: let the page's own meta tag decide
     }
     try {
-      return Jsoup.parse(new java.io.ByteArrayInputStream(page.body()),
-          charset == null ? null : charset.name(), page.uri().toString());
+      return Jsoup.parse(new java.io.ByteArrayInputStream(body),
+          charset == null ? null : charset.name(), uri);
     } catch (IOException e) {
-      return Jsoup.parse(new String(page.body(), StandardCharsets.UTF_8), page.uri().toString());
+      return Jsoup.parse(new String(body, StandardCharsets.UTF_8), uri);
     }
+  }
+
+  /** The article text of a page as a channel reads it (benchmarks use it too). */
+  static String pageText(byte[] body, String charsetName, String uri, ChannelSettings channel) {
+    Document document = html(body, charsetName, uri);
+    return TextRules.articleText(document.outerHtml(), uri, channel);
   }
 
   private static String titleOf(Document document, String fallback) {

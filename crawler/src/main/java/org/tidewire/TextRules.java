@@ -2,9 +2,7 @@ package org.tidewire;
 
 import java.util.ArrayList;
 import java.util.List;
-import java.util.Locale;
 import java.util.Set;
-import java.util.regex.Pattern;
 import org.jsoup.Jsoup;
 import org.jsoup.internal.StringUtil;
 import org.jsoup.nodes.Document;
@@ -21,32 +19,22 @@ import org.jsoup.select.NodeVisitor;
  * <ul>
  *   <li>"Use Remark String": only the part of the page between the first "Start Remark String"
  *       and the next "End Remark String" is read.
- *   <li>By default the paragraphs of the article: the blocks (paragraphs, headings below the
- *       title, list items, quotations) of the page's article or main element, or of its body,
- *       leaving out navigation, headers, footers, side bars, forms and scripts.
- *   <li>"Use Paragraph Tag": only the text of "p" elements. Without "Paragraph End Exists" a
- *       paragraph also takes the loose text after it, up to the next block, as pages whose
- *       paragraphs are never closed put it there.
- *   <li>"Use Span Tag": the text of "span" elements outside those paragraphs is added.
+ *   <li>The story is found in what is left (see ArticleExtractor); by default its text is read
+ *       block by block, each paragraph, heading, list item or line a line of its own.
+ *   <li>"Use Paragraph Tag": only the text of the story's "p" elements. Without "Paragraph End
+ *       Exists" a paragraph also takes the loose text after it, up to the next block, as pages
+ *       whose paragraphs are never closed put it there.
+ *   <li>"Use Span Tag": the text of the story's "span" elements outside those paragraphs is
+ *       added.
+ *   <li>A page whose story holds no text, but whose metadata (JSON-LD) holds the article's body,
+ *       gives that body.
  * </ul>
  *
- * What a reader does not see is never taken: elements marked hidden (the "hidden" attribute,
- * aria-hidden="true", an inline display:none or visibility:hidden), templates, objects and text
- * areas. A line break inside a block starts a new line. Then the first "Number of Lines to Skip"
- * lines are dropped and the text is cut at the last sentence end within "Number of Characters"
- * (0: no limit). Every step takes time in proportion to the page, however deep its nesting.
+ * Then the first "Number of Lines to Skip" lines are dropped and the text is cut at the last
+ * sentence end within "Number of Characters" (0: no limit).
  */
 final class TextRules {
   private TextRules() {}
-
-  private static final Set<String> LEFT_OUT =
-      Set.of("nav", "header", "footer", "aside", "form", "script", "style", "noscript", "template",
-          "button", "select", "iframe", "svg", "object", "textarea", "[hidden]");
-  private static final Pattern HIDDEN_STYLE =
-      Pattern.compile("(?:^|;)\\s*(?:display\\s*:\\s*none|visibility\\s*:\\s*hidden)\\b");
-  private static final Set<String> BLOCKS =
-      Set.of("p", "h2", "h3", "h4", "h5", "h6", "li", "blockquote", "pre", "dd", "dt", "td",
-          "figcaption");
 
   static String articleText(String html, String baseUri, ChannelSettings channel) {
     String source = html;
@@ -58,35 +46,20 @@ final class TextRules {
       source = end < 0 ? source.substring(start) : source.substring(start, end);
     }
     Document page = Jsoup.parse(source, baseUri);
-    for (Element element : page.select(String.join(",", LEFT_OUT))) element.remove();
-    for (Element element : page.select("[style], [aria-hidden]")) {
-      if (HIDDEN_STYLE.matcher(element.attr("style").toLowerCase(Locale.ROOT)).find()
-          || element.attr("aria-hidden").trim().equalsIgnoreCase("true")) {
-        element.remove();
-      }
-    }
-    List<String> paragraphs =
-        channel.useParagraphTag ? paragraphs(page, channel.paragraphEndExists) : blocks(page);
+    Element story = ArticleExtractor.find(page);
+    List<String> paragraphs = channel.useParagraphTag
+        ? paragraphs(story, channel.paragraphEndExists) : new ArrayList<>(List.of(lines(story)));
+    paragraphs.removeIf(String::isEmpty);
     if (channel.useSpanTag) {
       // The outermost spans outside paragraphs, each taken once with what it holds.
-      outermost(page.body(), Set.of("span"), Set.of("p"), paragraphs);
+      outermost(story, Set.of("span"), Set.of("p"), paragraphs);
+    }
+    if (paragraphs.isEmpty()) {
+      String body = Metadata.articleBody(page);
+      if (!body.isEmpty()) paragraphs.add(body);
     }
     return cut(skipLines(String.join("\n", paragraphs), channel.linesToSkip),
         channel.numberOfCharacters);
-  }
-
-  private static List<String> blocks(Document page) {
-    Element scope = page.selectFirst("article");
-    if (scope == null) scope = page.selectFirst("main");
-    if (scope == null) scope = page.body();
-    List<String> texts = new ArrayList<>();
-    // A block inside another block is taken with its enclosing block.
-    outermost(scope, BLOCKS, Set.of(), texts);
-    if (texts.isEmpty()) {
-      String text = lines(scope);
-      if (!text.isEmpty()) texts.add(text);
-    }
-    return texts;
   }
 
   /**
@@ -114,8 +87,9 @@ final class TextRules {
   }
 
   /**
-   * The element's text as a reader sees it: blanks collapsed, a line break ("br") kept as a new
-   * line, each line trimmed, empty lines left out.
+   * The element's text as a reader sees it: blanks collapsed, each block (paragraph, heading,
+   * list item, cell) and each line break ("br") starting a new line, each line trimmed, empty
+   * lines left out.
    */
   static String lines(Element element) {
     StringBuilder text = new StringBuilder();
@@ -124,16 +98,14 @@ final class TextRules {
       public void head(Node node, int depth) {
         if (node instanceof TextNode textNode) {
           StringUtil.appendNormalisedWhitespace(text, textNode.getWholeText(), false);
-        } else if (node instanceof Element e && e.normalName().equals("br")) {
+        } else if (node instanceof Element e && (e.isBlock() || e.normalName().equals("br"))) {
           text.append('\n');
-        } else if (node instanceof Element e && e.isBlock()) {
-          text.append(' ');
         }
       }
 
       @Override
       public void tail(Node node, int depth) {
-        if (node instanceof Element e && e.isBlock()) text.append(' ');
+        if (node instanceof Element e && e.isBlock()) text.append('\n');
       }
     }, element);
     StringBuilder out = new StringBuilder(text.length());
@@ -146,7 +118,7 @@ final class TextRules {
     return out.toString();
   }
 
-  private static List<String> paragraphs(Document page, boolean paragraphEndExists) {
+  private static List<String> paragraphs(Element page, boolean paragraphEndExists) {
     List<String> texts = new ArrayList<>();
     for (Element paragraph : page.select("p")) {
       StringBuilder text = new StringBuilder(lines(paragraph));

@@ -8,13 +8,6 @@ import static org.junit.Assert.fail;
 import org.junit.Test;
 
 public class TextTest {
-  private static final String PAGE = "<html><head><title>T</title><script>var x;</script></head>"
-      + "<body><nav><p>Home | World</p></nav><header>Site</header>"
-      + "<article><h1>Title</h1><p>First line.</p><div><p>Second <b>bold</b> line.</p></div>"
-      + "<ul><li>A point.</li></ul><span>Loose span.</span></article>"
-      + "<!--start--><p>Marked one.</p><p>Marked two.</p><!--end--><footer><p>Legal.</p></footer>"
-      + "</body></html>";
-
   private static ChannelSettings rules() {
     return ChannelSettings.parseLine(TestFiles.channel("C", "u").trim());
   }
@@ -37,42 +30,6 @@ public class TextTest {
         assertTrue(e.getMessage(), e.getMessage().startsWith("Negative Link Filter \"" + bad));
       }
     }
-  }
-
-  // By default the article's blocks without navigation, header, footer or scripts; with the
-  // paragraph tag only paragraphs, with loose text after unclosed ones; spans on request; the
-  // remark strings cut the page before anything else.
-  @Test
-  public void articleTextRules() {
-    ChannelSettings c = rules();
-    assertEquals("First line.\nSecond bold line.\nA point.", TextRules.articleText(PAGE, "", c));
-    c.useParagraphTag = true;
-    c.paragraphEndExists = true;
-    assertEquals("First line.\nSecond bold line.\nMarked one.\nMarked two.",
-        TextRules.articleText(PAGE, "", c));
-    c.useSpanTag = true;
-    assertTrue(TextRules.articleText(PAGE, "", c).endsWith("Marked two.\nLoose span."));
-    c.useRemarkString = true;
-    c.startRemarkString = "<!--start-->";
-    c.endRemarkString = "<!--end-->";
-    c.useSpanTag = false;
-    assertEquals("Marked one.\nMarked two.", TextRules.articleText(PAGE, "", c));
-    c.paragraphEndExists = false;
-    assertEquals("One then loose text.\nTwo.",
-        TextRules.articleText("<!--start--><p>One</p> then <i>loose</i> text.<p>Two.", "", c));
-  }
-
-  // What a reader does not see is never spoken; a line break starts a new line.
-  @Test
-  public void hiddenContentAndLineBreaks() {
-    String page = "<article><p>Seen<br>on two lines.</p><p hidden>Hidden.</p>"
-        + "<p aria-hidden=\"TRUE\">Aria.</p><p aria-hidden=\"false\">Shown.</p>"
-        + "<div style=\"color:red; display: none\"><p>None.</p></div>"
-        + "<p style=\"visibility:hidden\">Invisible.</p><object><p>Object.</p></object>"
-        + "<textarea>Area.</textarea><template><p>Template.</p></template>"
-        + "<noscript><p>Script.</p></noscript><p style=\"display:block\">Block.</p></article>";
-    assertEquals("Seen\non two lines.\nShown.\nBlock.",
-        TextRules.articleText(page, "", rules()));
   }
 
   // Lines skipped first, then the cut at the last sentence end within the limit, or a blank.

@@ -1,0 +1,126 @@
+package org.tidewire;
+
+import static org.junit.Assert.assertEquals;
+
+import org.junit.Test;
+
+/** The story of a page, as the listener hears it: one test per rule of finding it. */
+public class ArticleTextTest {
+  // A short story of three paragraphs, a little over 500 characters: shorter ones are read again
+  // with fewer rules, as a page whose story was not found.
+  private static final String FIRST = "The river rose by two metres overnight, and the valley roads"
+      + " were closed before dawn. Police turned back drivers at both bridges, and the morning"
+      + " buses did not run.";
+  private static final String SECOND = "Farmers moved their animals to higher fields, while the"
+      + " council opened the school hall for families. By noon, forty people had spent the night"
+      + " there or were on their way.";
+  private static final String THIRD = "The weather service expects the rain to ease by Thursday,"
+      + " but warns that the ground will stay wet. Repairs to the east road may take a month,"
+      + " the council said, and the ferry will carry cars across the lake until then.";
+
+  private static ChannelSettings rules() {
+    return ChannelSettings.parseLine(TestFiles.channel("C", "u", "5", "0").trim());
+  }
+
+  private static String text(String page) {
+    return TextRules.articleText(page, "http://news.example/story.html", rules());
+  }
+
+  private static String page(String body) {
+    return "<html><head><title>Rain in the valley - Daily News</title></head><body>" + body
+        + "</body></html>";
+  }
+
+  private static final String MENU = "<div class=\"menu\"><ul><li><a href=\"/\">Home</a></li>"
+      + "<li><a href=\"/world\">World news from every continent</a></li>"
+      + "<li><a href=\"/sport\">Sport, results and tables</a></li></ul></div>";
+
+  // The story's blocks, one line each; its heading that repeats the title, the site's header,
+  // navigation, side bar and footer are not read. The channel's options choose within the story.
+  @Test
+  public void storyAndChannelOptions() {
+    String story = page("<header class=\"site-header\"><p>Daily News: your town, every day of the"
+        + " week</p></header><nav><p>Home | World | Sport | Weather | Opinion | Video</p></nav>"
+        + "<div id=\"main\"><article><h1>Rain in the valley</h1><p>" + FIRST + "</p><div><p>"
+        + SECOND.replace("higher", "<b>higher</b>") + "</p></div><h2>What comes next</h2><p>"
+        + THIRD + "<br>Updated at noon.</p><span>Photo: the bridge at Elm Ford.</span></article>"
+        + "<aside class=\"sidebar\"><p>Most read: ten things you will not believe about the"
+        + " weather, and more.</p></aside></div><footer><p>Legal notice of the site and its"
+        + " owners, all rights reserved.</p></footer>");
+    assertEquals(FIRST + "\n" + SECOND + "\nWhat comes next\n" + THIRD + "\nUpdated at noon.\n"
+        + "Photo: the bridge at Elm Ford.", text(story));
+    ChannelSettings paragraphs = rules();
+    paragraphs.useParagraphTag = true;
+    paragraphs.paragraphEndExists = true;
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD + "\nUpdated at noon.",
+        TextRules.articleText(story, "", paragraphs));
+    paragraphs.useSpanTag = true;
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD + "\nUpdated at noon.\n"
+        + "Photo: the bridge at Elm Ford.", TextRules.articleText(story, "", paragraphs));
+    paragraphs.useSpanTag = false;
+    paragraphs.paragraphEndExists = false;
+    assertEquals("One then loose text.\nTwo.", TextRules.articleText(
+        "<p>One</p> then <i>loose</i> text.<p>Two.", "", paragraphs));
+    ChannelSettings marked = rules();
+    marked.useRemarkString = true;
+    marked.startRemarkString = "<!--start-->";
+    marked.endRemarkString = "<!--end-->";
+    assertEquals("Marked one.\nMarked two.", TextRules.articleText(
+        "<p>Before.</p><!--start--><p>Marked one.</p><p>Marked two.</p><!--end--><p>After.</p>",
+        "", marked));
+  }
+
+  // A story written as text between line breaks in a div has paragraphs all the same.
+  @Test
+  public void divAndBreakStory() {
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD, text(page(MENU + "<div class=\"post\">"
+        + FIRST + "<br><br>" + SECOND + "<br> <br><br>" + THIRD + "</div>")));
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD, text(page(MENU
+        + "<div><font size=\"2\">" + FIRST + "</font><br><br><span>" + SECOND + "</span><br><br>"
+        + THIRD + "</div>")));
+  }
+
+  // A teaser article before the story, or a box asking for a message: the story wins.
+  @Test
+  public void teaserArticleBeforeTheStory() {
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD, text(page("<article class=\"teaser\">"
+        + "<p>Anticipo: tomorrow's paper.</p></article><article class=\"contact\"><p>Send a"
+        + " message now</p><form><input name=\"m\"></form></article><article><p>" + FIRST
+        + "</p><p>" + SECOND + "</p><p>" + THIRD + "</p></article>")));
+  }
+
+  // Without an article element: the story among menus, related links, comments and a footer.
+  @Test
+  public void noArticleElementHeavyFurniture() {
+    String related = "<div class=\"related\"><h3>Related</h3><ul><li><a href=\"/a\">Storm"
+        + " warnings for the coast, and what they mean</a></li><li><a href=\"/b\">How to keep"
+        + " your cellar dry, in five steps</a></li></ul></div>";
+    String comments = "<div id=\"comments\"><div class=\"comment\"><p>Great article, thanks, I"
+        + " live there and it was worse than this.</p></div><div class=\"comment\"><p>Who pays"
+        + " for the repairs, I would like to know, really.</p></div></div>";
+    assertEquals(FIRST + "\n" + SECOND + "\n" + THIRD, text(page(MENU + "<div id=\"content\"><p>"
+        + FIRST + "</p><p>" + SECOND + "</p><p>" + THIRD + "</p></div>" + related + comments
+        + "<div id=\"footer\"><p>Copyright Daily News, all rights reserved, since 1901.</p></div>")));
+  }
+
+  // A page that draws its story with scripts: the article body of its JSON-LD metadata.
+  @Test
+  public void metadataBody() {
+    assertEquals(FIRST + " " + SECOND, text("<html><head><title>Rain</title><script"
+        + " type=\"application/ld+json\">{\"@type\": \"NewsArticle\", \"headline\": \"Rain\","
+        + " \"articleBody\": \"" + FIRST + "\\n" + SECOND.replace(",", "\\u002c") + "\"}</script>"
+        + "</head><body><div id=\"app\"></div></body></html>"));
+  }
+
+  // What a reader does not see is never spoken; a line break starts a new line.
+  @Test
+  public void hiddenContentAndLineBreaks() {
+    String story = "<article><p>Seen<br>on two lines.</p><p hidden>Hidden.</p>"
+        + "<p aria-hidden=\"TRUE\">Aria.</p><p aria-hidden=\"false\">Shown.</p>"
+        + "<div style=\"color:red; display: none\"><p>None.</p></div>"
+        + "<p style=\"visibility:hidden\">Invisible.</p><object><p>Object.</p></object>"
+        + "<textarea>Area.</textarea><template><p>Template.</p></template>"
+        + "<noscript><p>Script.</p></noscript><p style=\"display:block\">Block.</p></article>";
+    assertEquals("Seen\non two lines.\nShown.\nBlock.", text(story));
+  }
+}
