@@ -4,10 +4,11 @@
 REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # The Debian packages the build and the tests need.
-# The crawler is Java: the JDK builds it, its runtime runs it, jsoup parses HTML.
+# The crawler is Java: the JDK builds it, its runtime runs it, jsoup parses HTML, juniversalchardet
+# tells the charset of a document that names none.
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libespeak-ng-dev espeak-ng-data
   libsoxr-dev libmp3lame-dev libmp3lame0 qt6-base-dev fonts-dejavu-core
-  default-jdk-headless libjsoup-java)
+  default-jdk-headless libjsoup-java libjuniversalchardet-java)
 # What the tests need beyond the build: JUnit for the crawler's tests.
 TEST_PACKAGES=(junit4)
 

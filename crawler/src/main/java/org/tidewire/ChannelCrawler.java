@@ -471,20 +471,9 @@ final class ChannelCrawler {
     return html(page.body(), page.charset(), page.uri().toString());
   }
 
-  /** The page parsed in the charset named, or else the one its bytes declare or suggest. */
+  /** The page parsed in its charset (see Charsets); charsetName is the answer header's. */
   static Document html(byte[] body, String charsetName, String uri) {
-    Charset charset = null;
-    try {
-      if (charsetName != null) charset = Charset.forName(charsetName);
-    } catch (Exception e) {
-      charset = null; // an unknown name: let the page's own meta tag decide
-    }
-    try {
-      return Jsoup.parse(new java.io.ByteArrayInputStream(body),
-          charset == null ? null : charset.name(), uri);
-    } catch (IOException e) {
-      return Jsoup.parse(new String(body, StandardCharsets.UTF_8), uri);
-    }
+    return Jsoup.parse(Charsets.decode(body, charsetName), uri);
   }
 
   /** The article text of a page as a channel reads it (benchmarks use it too). */

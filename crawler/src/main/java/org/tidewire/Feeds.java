@@ -1,6 +1,5 @@
 package org.tidewire;
 
-import java.io.ByteArrayInputStream;
 import java.io.IOException;
 import java.util.ArrayList;
 import java.util.List;
@@ -23,9 +22,9 @@ final class Feeds {
 
   private static final Set<String> ROOTS = Set.of("rss", "rdf:rdf", "feed");
 
-  /** Parses the bytes as XML; the charset comes from the caller, or from the BOM and prolog. */
+  /** Parses the bytes as XML in their charset (see Charsets); charset is the header's. */
   static Document parseXml(byte[] body, String charset, String baseUri) throws IOException {
-    return Jsoup.parse(new ByteArrayInputStream(body), charset, baseUri, Parser.xmlParser());
+    return Jsoup.parse(Charsets.decode(body, charset), baseUri, Parser.xmlParser());
   }
 
   /** The feed in the document, or null when its first element is not a feed's root. */
