@@ -93,10 +93,11 @@ final class ChannelCrawler {
       throw new ChannelFailure("cannot read " + channel.url + ": "
           + (e instanceof NotRead ? stopReason : e.getMessage()));
     }
+    if (response.isEmpty()) throw new ChannelFailure("the document " + channel.url + " is empty");
     try {
       Feeds.Feed feed = feedOf(response);
       if (feed != null) {
-        readFeedChannel(feed, response.uri(), result);
+        readFeedChannel(feed, response.base(), result);
       } else {
         crawlSite(response, result);
       }
@@ -225,7 +226,8 @@ final class ChannelCrawler {
   /** The feed in the response, or null when it is not one. */
   private static Feeds.Feed feedOf(Fetcher.Response response) {
     try {
-      return Feeds.read(Feeds.parseXml(response.body(), response.charset(), response.uri().toString()));
+      return Feeds.read(Feeds.parseXml(response.body(), response.charset(),
+          response.base().toString()));
     } catch (IOException | RuntimeException e) {
       return null;
     }
@@ -244,6 +246,8 @@ final class ChannelCrawler {
       return;
     }
     int count = 0;
+    // Items whose links only looked like category feeds: articles of the feed's own category.
+    News.Category own = new News.Category(feed.title().isEmpty() ? channel.name : feed.title());
     for (Feeds.Item item : feed.items()) {
       if (channel.categoriesToDownload > 0 && count == channel.categoriesToDownload) break;
       ++count;
@@ -253,16 +257,26 @@ final class ChannelCrawler {
         continue;
       }
       try {
-        Feeds.Feed categoryFeedDocument = feedOf(fetch(address, false));
-        if (categoryFeedDocument == null) throw new IOException("not a news feed");
+        Fetcher.Response response = fetch(address, false);
+        if (response.isEmpty()) throw new IOException("the document is empty");
+        Feeds.Feed categoryFeedDocument = feedOf(response);
+        if (categoryFeedDocument == null) {
+          News.Article article = article(response, html(response), item.title());
+          String text = article.text().isEmpty() ? cut(item.description()) : article.text();
+          if (text.isEmpty()) throw new IOException("neither a news feed nor an article");
+          keep(own, new News.Article(item.title().isEmpty() ? article.title() : item.title(),
+              article.url(), item.date(), text));
+          continue;
+        }
         News.Category category = new News.Category(
             item.title().isEmpty() ? categoryFeedDocument.title() : item.title());
-        addFeedArticles(categoryFeedDocument, address, category);
+        addFeedArticles(categoryFeedDocument, response.base(), category);
         result.categories.add(category);
       } catch (IOException | RuntimeException e) {
         logFailure(address.toString(), e);
       }
     }
+    if (!own.articles.isEmpty()) result.categories.add(own);
   }
 
   private void addFeedArticles(Feeds.Feed feed, URI base, News.Category category) {
@@ -359,11 +373,13 @@ final class ChannelCrawler {
 
   private void readLinkedFeed(URI address, String text, News.Channel result) {
     try {
-      Feeds.Feed feed = feedOf(fetch(address, false));
+      Fetcher.Response response = fetch(address, false);
+      if (response.isEmpty()) throw new IOException("the document is empty");
+      Feeds.Feed feed = feedOf(response);
       if (feed == null) throw new IOException("not a news feed");
       News.Category category = new News.Category(!feed.title().isEmpty() ? feed.title()
           : text.isEmpty() ? address.toString() : text);
-      addFeedArticles(feed, address, category);
+      addFeedArticles(feed, response.base(), category);
       result.categories.add(category);
     } catch (IOException | RuntimeException e) {
       logFailure(address.toString(), e);
@@ -482,7 +498,10 @@ final class ChannelCrawler {
     return TextRules.articleText(document.outerHtml(), uri, channel);
   }
 
+  /** The page's title of its article: its metadata's, its heading's, its title's, or fallback. */
   private static String titleOf(Document document, String fallback) {
+    String stated = Metadata.title(document);
+    if (!stated.isEmpty()) return stated;
     Element heading = document.selectFirst("h1");
     if (heading != null && !heading.text().isBlank()) return heading.text().trim();
     if (!document.title().isBlank()) return document.title().trim();

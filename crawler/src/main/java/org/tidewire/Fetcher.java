@@ -7,6 +7,7 @@ import java.io.UncheckedIOException;
 import java.net.CookieManager;
 import java.net.CookiePolicy;
 import java.net.URI;
+import java.net.URISyntaxException;
 import java.net.URLEncoder;
 import java.net.http.HttpClient;
 import java.net.http.HttpRequest;
@@ -39,8 +40,21 @@ import java.util.zip.InflaterInputStream;
 final class Fetcher {
   static final String USER_AGENT = "Brevora/" + WebCrawler.VERSION + " (news to speech)";
 
-  /** A fetched document: where it came from after redirects, its bytes and declared charset. */
-  record Response(URI uri, byte[] body, String contentType, String charset) {}
+  /**
+   * A fetched document: where it came from after redirects, its bytes and declared charset, and
+   * the address its relative links start from (its Content-Location, where the answer names one).
+   */
+  record Response(URI uri, byte[] body, String contentType, String charset, URI base) {
+    Response(URI uri, byte[] body, String contentType, String charset) {
+      this(uri, body, contentType, charset, uri);
+    }
+
+    /** Whether the document holds nothing but blanks. */
+    boolean isEmpty() {
+      for (byte b : body) if (b != ' ' && b != '\t' && b != '\r' && b != '\n') return false;
+      return true;
+    }
+  }
 
   /** Robots.txt is read at most this far; rules past it are not looked at. */
   private static final int ROBOTS_MAX_CHARS = 512 << 10;
@@ -181,7 +195,17 @@ final class Fetcher {
         String type = answer.headers().firstValue("Content-Type").orElse("");
         String encoding = answer.headers().firstValue("Content-Encoding").orElse("");
         byte[] body = readBody(answer.body(), encoding, end);
-        return new Response(current, body, type, charsetOf(type));
+        URI base = current;
+        String stated = answer.headers().firstValue("Content-Location").orElse("").trim();
+        if (!stated.isEmpty()) {
+          try {
+            URI statedBase = current.resolve(new URI(stated.replace(" ", "%20")));
+            if (isFetchable(statedBase)) base = statedBase;
+          } catch (URISyntaxException | IllegalArgumentException e) {
+            base = current; // a Content-Location that is no address is not used
+          }
+        }
+        return new Response(current, body, type, charsetOf(type), base);
       } finally {
         host.release();
       }
