@@ -57,6 +57,30 @@ public final class CrawlerTextBench {
     }
     System.out.printf("CPU per page: %.1f ms mean, %.1f ms at most (%d pages, %d rounds)%n",
         total / 1e6 / rounds / bodies.size(), worst / 1e6, bodies.size(), rounds);
+
+    byte[] feed = feed().getBytes(StandardCharsets.UTF_8);
+    for (int warmUp = 0; warmUp < 200; ++warmUp) Feeds.read(Feeds.parseXml(feed, null, "http://x/"));
+    long start = cpu.getCurrentThreadCpuTime();
+    final int feeds = 200;
+    for (int i = 0; i < feeds; ++i) Feeds.read(Feeds.parseXml(feed, null, "http://x/"));
+    System.out.printf("CPU per feed: %.2f ms (an RSS feed of 50 items, %d KB)%n",
+        (cpu.getCurrentThreadCpuTime() - start) / 1e6 / feeds, feed.length >> 10);
+  }
+
+  /** A news feed of the usual size: 50 items, each with an escaped HTML description. */
+  private static String feed() {
+    StringBuilder xml = new StringBuilder("<?xml version=\"1.0\" encoding=\"UTF-8\"?><rss "
+        + "version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>News"
+        + "</title><link>http://x/</link>");
+    for (int i = 0; i < 50; ++i) {
+      xml.append("<item><title>Story number ").append(i).append(" &amp; more</title><link>"
+          + "http://x/story/").append(i).append(".html</link><guid isPermaLink=\"false\">id-")
+          .append(i).append("</guid><pubDate>Tue, 08 Dec 2026 10:00:00 GMT</pubDate><dc:creator>"
+          + "Reporter</dc:creator><description>&lt;p&gt;")
+          .append("The first lines of the story, as the site gives them in its feed. ".repeat(8))
+          .append("&lt;/p&gt;</description></item>");
+    }
+    return xml.append("</channel></rss>").toString();
   }
 
   private static String text(byte[] body, ChannelSettings channel) {
