@@ -59,17 +59,19 @@ std::string Read(const fs::path& path) {
   return text.str();
 }
 
-// The demo channel from "Run Now": MP3 files, NewsXML.xml, playlists and pages
-// in the executing folder's Top, every playlist entry a published file, the
-// icons beside Top, and nothing in Brevora.log.
+// The demo channel from "Run Now" on a first run: MP3 files, NewsXML.xml,
+// playlists and pages in the executing folder's Top, every playlist entry a
+// published file, the icons beside Top, and nothing in Brevora.log.
 TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
   auto engine = EspeakEngine::Create();
   ASSERT_NE(engine, nullptr);
   testing::TempFolder root;
+  // The program folder first, so that the run's log is opened in it. The
+  // working and executing folders are new: a first run.
+  fs::create_directories(root.path() + "program");
   DemoRun run(root.path(), engine.get());
   const fs::path built = PROGRAM_FOLDER;
-  fs::create_directories(run.program);
-  for (const char* name : {"Brevora.jar", "htmlparser.jar", "brevora-cmd"}) {
+  for (const char* name : {"Brevora.jar", "htmlparser.jar", "juniversalchardet.jar", "brevora-cmd"}) {
     fs::create_symlink(built / name, fs::path(run.program) / name);
   }
   fs::copy(built / "feeds", fs::path(run.program) / "feeds", fs::copy_options::recursive);

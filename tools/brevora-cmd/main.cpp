@@ -9,9 +9,11 @@
 //        "*.*" matches every file) from its folder and every folder below it
 //        into DEST, keeping the relative folders
 //
-// Exit codes: rmdir 0 done, 2 missing folder, 1 other failure; mkdir 0 done,
-// 1 exists or failed; xcopy 0 copied, 1 nothing matched, 4 wrong syntax, 5
-// write error; 9 for an unknown command or wrong arguments. Commands and
+// Exit codes: rmdir 0 done (a folder that is not there needs no removing, as
+// with "rm -rf"), 1 failure (the path is a file, something could not be
+// removed); mkdir 0 done, 1 exists or failed; xcopy 0 copied (a pattern that
+// matches no file leaves nothing to copy), 1 the source cannot be read, 4
+// wrong syntax, 5 write error; 9 for an unknown command or wrong arguments. Commands and
 // switches are read without regard to letter case; file names match exactly.
 // Symbolic links are never followed: rmdir removes a link, not its target,
 // with or without a trailing "/", and never descends through a link or into
@@ -22,6 +24,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -129,7 +132,10 @@ int RemoveFolder(std::vector<std::string> args, std::initializer_list<const char
   }
   const std::string path = WithoutTrailingSeparators(args[0]);
   struct stat entry {};
-  if (lstat(path.c_str(), &entry) != 0) return Fail("cannot find " + args[0], 2);
+  if (lstat(path.c_str(), &entry) != 0) {
+    if (errno == ENOENT) return 0;  // nothing to remove
+    return Fail("cannot remove " + args[0] + ": " + std::generic_category().message(errno), 1);
+  }
   if (S_ISLNK(entry.st_mode)) {
     if (unlink(path.c_str()) != 0) return Fail("cannot remove the link " + args[0], 1);
     return 0;  // the link goes, what it points to stays
@@ -186,8 +192,8 @@ int CopyFiles(std::vector<std::string> args) {
       if (it->is_symlink(ignored) || !it->is_regular_file(ignored)) continue;
       if (Matches(wildcard, it->path().filename().string())) found.push_back(it->path());
     }
+    if (error) return Fail("cannot read " + source.string() + ": " + error.message(), 1);
   }
-  if (found.empty()) return Fail("file not found - " + wildcard, 1);
 
   for (const fs::path& file : found) {
     const fs::path relative = fs::relative(file, source);
