@@ -123,14 +123,16 @@ TEST(ConfigurationFile, DefaultFileAndItsRewrittenForm) {
   EXPECT_EQ(FormatConfiguration(again), rewritten);
 }
 
-// The default file with voices installed selects the first voice.
-TEST(ConfigurationFile, DefaultFileTakesFirstVoice) {
+// The default file with voices installed selects the window's default voice
+// (the one of the user's language), and stores its name.
+TEST(ConfigurationFile, DefaultFileTakesTheDefaultVoice) {
   MemoryConfigurationWindow window;
   window.voices = {"Anna", "Bert"};
+  window.defaultVoice = 1;
   ScriptedPrompt prompt;
   ReadText(DefaultConfigurationText("/p/"), window, prompt);
-  EXPECT_EQ(window.voiceSelection, 0);
-  EXPECT_EQ(window.record.voiceName, "Anna");
+  EXPECT_EQ(window.voiceSelection, 1);
+  EXPECT_EQ(window.record.voiceName, "Bert");
 }
 
 // A blank line stops the reading: later keys are not seen, and one message says so.

@@ -51,17 +51,39 @@ TEST(MainWindowRules, FolderFromPicker) {
   EXPECT_EQ(FolderFromPicker("//"), "/");
 }
 
-// The box is sorted by description; the voice selected is the one the engine
-// listed first, wherever it lands.
-TEST(MainWindowRules, VoiceBoxSortedWithFirstEnumeratedSelected) {
-  const VoiceBoxItems box =
-      SortVoicesForBox({{"English (Great Britain)", "en"}, {"Afrikaans", "af"}, {"german", "de"}});
-  ASSERT_EQ(box.items.size(), 3u);
-  EXPECT_EQ(box.items[0].token, "af");
-  EXPECT_EQ(box.items[1].token, "en");
-  EXPECT_EQ(box.items[2].token, "de");
-  EXPECT_EQ(box.selected, 1);
+// The box is sorted by description; the voice selected speaks the user's
+// language, its region's where there is one, else English, else it is the one
+// the engine listed first, wherever it lands.
+TEST(MainWindowRules, VoiceBoxSortedWithTheUsersLanguageSelected) {
+  const std::vector<VoiceInfo> voices = {{"English (America)", "gmw/en-US", "en-us"},
+                                         {"Afrikaans", "gmw/af", "af"},
+                                         {"English (Great Britain)", "gmw/en", "en-gb"},
+                                         {"german", "gmw/de", "de"}};
+  const auto selected = [&](const std::string& language) {
+    const VoiceBoxItems box = SortVoicesForBox(voices, language);
+    return box.items[box.selected].token;
+  };
+  const VoiceBoxItems box = SortVoicesForBox(voices, "en-gb");
+  ASSERT_EQ(box.items.size(), 4u);
+  EXPECT_EQ(box.items[0].token, "gmw/af");
+  EXPECT_EQ(box.items[3].token, "gmw/de");
+  EXPECT_EQ(selected("en-gb"), "gmw/en");
+  EXPECT_EQ(selected("en-us"), "gmw/en-US");
+  EXPECT_EQ(selected("en-au"), "gmw/en-US");  // another English: the first in the box
+  EXPECT_EQ(selected("de-at"), "gmw/de");
+  EXPECT_EQ(selected("fr-fr"), "gmw/en-US");  // no French: English
+  EXPECT_EQ(selected(""), "gmw/en-US");
+  // Voices that name no language: the one the engine listed first.
+  EXPECT_EQ(SortVoicesForBox({{"Zulu", "zu"}, {"Afrikaans", "af"}}, "en-gb").selected, 1);
   EXPECT_EQ(SortVoicesForBox({}).selected, -1);
+}
+
+TEST(MainWindowRules, UserLanguage) {
+  EXPECT_EQ(UserLanguage(nullptr, nullptr, "en_GB.UTF-8"), "en-gb");
+  EXPECT_EQ(UserLanguage("", "de_AT@euro", "en_GB.UTF-8"), "de-at");
+  EXPECT_EQ(UserLanguage("pt_BR", "de_AT", "en_GB"), "pt-br");
+  EXPECT_EQ(UserLanguage("C.UTF-8", nullptr, "en_GB"), "");
+  EXPECT_EQ(UserLanguage(nullptr, nullptr, nullptr), "");
 }
 
 }  // namespace

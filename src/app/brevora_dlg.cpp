@@ -1,5 +1,7 @@
 #include "app/brevora_dlg.h"
 
+#include <cstdlib>
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -154,13 +156,21 @@ bool CBrevoraDlg::OnInitDialog() {
 }
 
 int CBrevoraDlg::FillVoiceList() {
-  const VoiceBoxItems box = SortVoicesForBox(speechVoice_->Voices());
+  const VoiceBoxItems box = SortVoicesForBox(
+      speechVoice_->Voices(),
+      UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
   for (const VoiceInfo& voice : box.items) {
     controls_.voiceCombo->addItem(QString::fromStdString(voice.description),
                                   QString::fromStdString(voice.token));
   }
+  defaultVoice_ = box.selected;
   controls_.voiceCombo->setCurrentIndex(box.selected);
   return 0;  // a list without voices still means speech is available
+}
+
+void CBrevoraDlg::PutVoice(const std::string& name) {
+  const int index = name.empty() ? -1 : FindFirstBeginningWith(ComboItems(*controls_.voiceCombo), name);
+  controls_.voiceCombo->setCurrentIndex(index >= 0 ? index : defaultVoice_);
 }
 
 void CBrevoraDlg::EnterTextOnlyMode() {
@@ -194,7 +204,7 @@ void CBrevoraDlg::PutControlValues() {
   c.firstStartTimeEdit->setTime(TimeOfDay(record_.firstStartTime));
   c.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
   PutComboText(*c.formatCombo, record_.outputFormat);
-  PutComboText(*c.voiceCombo, record_.voiceName);
+  PutVoice(record_.voiceName);
   const int channel = FindFirstBeginningWith(ChannelNames(), selectedChannel_);
   if (channel >= 0) c.channelList->setCurrentRow(channel);
 }

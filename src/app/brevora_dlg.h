@@ -74,6 +74,7 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void SelectFormat(int index) override;
   std::vector<std::string> VoiceEntries() const override;
   void SelectVoice(int index) override;
+  int DefaultVoice() const override { return defaultVoice_; }
   std::time_t Now() const override;
 
   // Run control: the states Idle, Waiting, Scheduled run and Immediate run.
@@ -114,6 +115,9 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
  private:
   void ConnectControls();
   int FillVoiceList();
+  // Puts the voice named into the box; a name it does not have (or none)
+  // selects the default voice.
+  void PutVoice(const std::string& name);
   void EnterTextOnlyMode();
   void BrowseFolder(const char* title, std::string Configuration::*member);
   int SelectedChannelRow() const;
@@ -144,6 +148,7 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   ModalRun runModal_;
   std::unique_ptr<SpeechEngine> speechVoice_;
   int speechStatus_ = 0;  // 0: speech is available
+  int defaultVoice_ = -1;  // the box's voice when Brevora.cfg names none it has
   std::unique_ptr<CAudioConverter> converter_;
   MainWindowControls controls_;
   Configuration record_;

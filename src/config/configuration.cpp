@@ -196,8 +196,10 @@ void ApplyKey(int key, std::string_view value, ConfigurationWindow& window) {
         window.SelectVoice(index);
         record.voiceName = std::string(value);
       } else {
-        window.SelectVoice(voices.empty() ? -1 : 0);
-        record.voiceName = voices.empty() ? std::string() : voices.front();
+        const int fallback = window.DefaultVoice();
+        const bool valid = fallback >= 0 && static_cast<size_t>(fallback) < voices.size();
+        window.SelectVoice(valid ? fallback : -1);
+        record.voiceName = valid ? voices[fallback] : std::string();
       }
       break;
     }

@@ -66,6 +66,8 @@ class ConfigurationWindow {
   // The voice list (descriptions of the installed voices); -1 selects none.
   virtual std::vector<std::string> VoiceEntries() const = 0;
   virtual void SelectVoice(int index) = 0;
+  // The entry a "Voice" that names none of them selects (-1: none).
+  virtual int DefaultVoice() const = 0;
   // The current date and time.
   virtual std::time_t Now() const = 0;
 };

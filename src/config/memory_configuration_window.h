@@ -24,6 +24,7 @@ class MemoryConfigurationWindow : public ConfigurationWindow {
   void SelectFormat(int index) override { formatSelection = index; }
   std::vector<std::string> VoiceEntries() const override { return voices; }
   void SelectVoice(int index) override { voiceSelection = index; }
+  int DefaultVoice() const override { return defaultVoice; }
   std::time_t Now() const override { return now; }
 
   Configuration record;
@@ -32,6 +33,7 @@ class MemoryConfigurationWindow : public ConfigurationWindow {
   int formatSelection = -1;
   std::vector<std::string> voices;
   int voiceSelection = -1;
+  int defaultVoice = 0;
   std::time_t now;
 };
 

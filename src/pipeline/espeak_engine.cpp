@@ -61,7 +61,10 @@ std::vector<VoiceInfo> EspeakEngine::Voices() {
     for (char& c : description) {
       if (c == '_') c = ' ';
     }
-    voices.push_back({description, voice->identifier});
+    // Its languages: a priority byte, then a name, for each; the first counts.
+    std::string language;
+    if (voice->languages != nullptr && voice->languages[0] != '\0') language = voice->languages + 1;
+    voices.push_back({description, voice->identifier, language});
   }
   return voices;
 }

@@ -17,10 +17,12 @@ class SampleSink {
 };
 
 // An installed voice: the text the "Voice" box shows and Brevora.cfg stores,
-// and the token that selects it.
+// the token that selects it, and the language it speaks, lower case with
+// "-" ("en-gb"; empty when the engine does not say).
 struct VoiceInfo {
   std::string description;
   std::string token;
+  std::string language = {};
 };
 
 // The text-to-speech engine.

@@ -15,9 +15,32 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
   });
 }
 
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string MainLanguage(const std::string& language) {
+  return language.substr(0, language.find('-'));
+}
+
 }  // namespace
 
-VoiceBoxItems SortVoicesForBox(const std::vector<VoiceInfo>& voices) {
+std::string UserLanguage(const char* lcAll, const char* lcMessages, const char* lang) {
+  for (const char* value : {lcAll, lcMessages, lang}) {
+    if (value == nullptr || *value == '\0') continue;
+    std::string locale = value;
+    locale = locale.substr(0, locale.find_first_of(".@"));  // no codeset or modifier
+    if (locale == "C" || locale == "POSIX") return {};
+    for (char& c : locale) {
+      if (c == '_') c = '-';
+    }
+    return Lower(locale);
+  }
+  return {};
+}
+
+VoiceBoxItems SortVoicesForBox(const std::vector<VoiceInfo>& voices, const std::string& language) {
   std::vector<size_t> order(voices.size());
   std::iota(order.begin(), order.end(), 0);
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
@@ -27,6 +50,24 @@ VoiceBoxItems SortVoicesForBox(const std::vector<VoiceInfo>& voices) {
   for (size_t i = 0; i < order.size(); ++i) {
     box.items.push_back(voices[order[i]]);
     if (order[i] == 0) box.selected = static_cast<int>(i);
+  }
+  // The best match in box order: the language itself, its main language,
+  // then English.
+  const std::string wanted = Lower(language);
+  const auto rank = [&](const VoiceInfo& voice) {
+    const std::string spoken = Lower(voice.language);
+    if (spoken.empty()) return 0;
+    if (!wanted.empty() && spoken == wanted) return 3;
+    if (!wanted.empty() && MainLanguage(spoken) == MainLanguage(wanted)) return 2;
+    return MainLanguage(spoken) == "en" ? 1 : 0;
+  };
+  int best = 0;
+  for (size_t i = 0; i < box.items.size(); ++i) {
+    const int score = rank(box.items[i]);
+    if (score > best) {
+      best = score;
+      box.selected = static_cast<int>(i);
+    }
   }
   return box;
 }

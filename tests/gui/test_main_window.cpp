@@ -22,7 +22,8 @@ const char kTextOnly[] =
     "Text-to-speech software has not been installed!\nCurrently, only text format is available!";
 const char kQuestion[] = "Do you want to save changes into Brevora.cfg file?";
 
-const std::vector<VoiceInfo> kVoices{{"Zulu", "zu"}, {"Afrikaans", "af"}, {"English", "en"}};
+const std::vector<VoiceInfo> kVoices{
+    {"Zulu", "zu", "zu"}, {"Afrikaans", "af", "af"}, {"English", "en", "en-gb"}};
 
 std::string WriterFile(const std::string& format, const std::string& voice,
                        const std::string& channels = "World,Sports,Weather") {
@@ -44,10 +45,14 @@ class TestMainWindow : public QObject {
 
  private slots:
   // First start: the message, the default file, a backup equal to it, and the
-  // voice box sorted; the default file's empty voice selects the first item.
+  // voice box sorted; the default file's empty voice selects the voice of the
+  // user's language, and a voice the engine does not have selects it too.
   void startsWithoutConfiguration() {
     TempFolder folder;
     WindowHarness h;
+    qputenv("LC_ALL", "");
+    qputenv("LC_MESSAGES", "");
+    qputenv("LANG", "en_GB.UTF-8");
     h.Create(folder.path(), kVoices);
     QVERIFY(h.window->OnInitDialog());
     QCOMPARE(h.prompt.shown, std::vector<std::string>{kNoFile});
@@ -55,8 +60,14 @@ class TestMainWindow : public QObject {
     QCOMPARE(folder.Read("Brevora.bak"), folder.Read("Brevora.cfg"));
     const MainWindowControls& c = h.window->Controls();
     QCOMPARE(c.voiceCombo->itemText(0), QStringLiteral("Afrikaans"));
-    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("Afrikaans"));
-    QCOMPARE(c.voiceCombo->currentData().toString(), QStringLiteral("af"));
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("English"));
+    QCOMPARE(c.voiceCombo->currentData().toString(), QStringLiteral("en"));
+    h.window->Record().voiceName = "Klingon";
+    h.window->PutControlValues();
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("English"));
+    h.window->Record().voiceName = "Zulu";
+    h.window->PutControlValues();
+    QCOMPARE(c.voiceCombo->currentText(), QStringLiteral("Zulu"));
     QCOMPARE(c.workingFolderEdit->text().toStdString(), folder.path());
     QVERIFY(c.dayChecks[0]->isChecked() && !c.dayChecks[1]->isChecked());
     QCOMPARE(c.firstStartTimeEdit->time(), QTime(7, 0));
