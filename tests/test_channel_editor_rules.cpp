@@ -186,8 +186,10 @@ TEST(AdvancedPageRules, RangesInOrder) {
   EXPECT_EQ(problem->field, "Lines to Skip");
   values.linesToSkip = "20";
   problem = CheckAdvancedRanges(values);
-  EXPECT_EQ(problem->field, "for Extra Filtering");
-  EXPECT_EQ(problem->message, "Please enter a positive whole number.");
+  EXPECT_EQ(problem->field, "for Extra Filtering");  // emptied: out of range
+  EXPECT_EQ(problem->message, "Please enter a whole number between 0 and 100.");
+  values.linksForExtraFiltering = "1e2";
+  EXPECT_EQ(CheckAdvancedRanges(values)->message, "Please enter a positive whole number.");
   values.linksForExtraFiltering = "100";
   values.crawlDepth = "0";
   EXPECT_FALSE(CheckAdvancedRanges(values).has_value());

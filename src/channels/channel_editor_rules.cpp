@@ -201,8 +201,11 @@ std::optional<RangeProblem> CheckAdvancedRanges(const AdvancedPageValues& values
                              Field{"for Extra Filtering", &values.linksForExtraFiltering, 100},
                              Field{"Crawl Depth", &values.crawlDepth, 10}}) {
     const auto number = ParseUnsignedField(*field.text);
-    if (!number) return RangeProblem{field.label, "Please enter a positive whole number."};
-    if (*number > field.maximum) {
+    const bool empty = field.text->find_first_not_of(' ') == std::string::npos;
+    if (!number && !empty) {
+      return RangeProblem{field.label, "Please enter a positive whole number."};
+    }
+    if (!number || *number > field.maximum) {  // an emptied field is out of range too
       return RangeProblem{field.label, "Please enter a whole number between 0 and " +
                                            std::to_string(field.maximum) + "."};
     }

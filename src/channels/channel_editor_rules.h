@@ -176,7 +176,7 @@ struct RangeProblem {
 // Tests the four numeric fields in the order "in Leaf Node" (0 to 50),
 // "Lines to Skip" (0 to 20), "for Extra Filtering" (0 to 100), "Crawl Depth"
 // (0 to 10); the first that is not an unsigned whole number or is out of its
-// range is the problem.
+// range (an empty field is) is the problem.
 std::optional<RangeProblem> CheckAdvancedRanges(const AdvancedPageValues& values);
 
 // An unsigned whole number: digits only, blanks around allowed.

@@ -379,7 +379,16 @@ class TestChannelDialogs : public QObject {
           QCOMPARE(h_->prompt.shown, (Names{"Please enter a whole number between 0 and 10.",
                                             "Please enter a positive whole number."}));
 
+          // An emptied up-down field stays empty when it loses the focus, and is named.
           Find<QLineEdit>(editor, "linksInLeafNodeEdit")->setText(QStringLiteral("50"));
+          QSpinBox* depth = Find<QSpinBox>(editor, "crawlDepthSpin");
+          depth->findChild<QLineEdit*>()->clear();
+          depth->interpretText();  // what losing the focus does
+          QCOMPARE(depth->text(), QString());
+          Click(editor, "okButton");
+          QCOMPARE(editor.result(), int(QDialog::Rejected));
+          QCOMPARE(h_->prompt.shown.back(),
+                   std::string("Please enter a whole number between 0 and 10."));
           Find<QSpinBox>(editor, "crawlDepthSpin")->setValue(0);
           Find<QComboBox>(editor, "numberOfCharactersCombo")->setEditText(QStringLiteral("2500"));
           Find<QComboBox>(editor, "useSpanTagCombo")->setEditText(QStringLiteral("TRUE"));

@@ -23,13 +23,15 @@ QString Text(const std::string& text) {
 }
 
 // An edit with arrows at its right. Typing accepts any whole number up to six
-// digits, so the page's range check can name a typed value out of range;
-// the arrows step only within [stepMinimum, stepMaximum].
+// digits, so the page's range check can name a typed value out of range; an
+// emptied field stays empty (rather than taking its last value back when it
+// loses the focus), so the check can name that too. The arrows step only
+// within [stepMinimum, stepMaximum].
 class UpDownEdit : public QSpinBox {
  public:
   UpDownEdit(int stepMinimum, int stepMaximum, QWidget* parent)
       : QSpinBox(parent), stepMinimum_(stepMinimum), stepMaximum_(stepMaximum) {
-    setRange(0, 999999);
+    setRange(kEmpty, 999999);
     setAlignment(Qt::AlignRight);
   }
   void stepBy(int steps) override {
@@ -37,6 +39,17 @@ class UpDownEdit : public QSpinBox {
   }
 
  protected:
+  static constexpr int kEmpty = -1;  // the value of an empty field
+  QValidator::State validate(QString& input, int& position) const override {
+    if (input.trimmed().isEmpty()) return QValidator::Acceptable;
+    return QSpinBox::validate(input, position);
+  }
+  int valueFromText(const QString& text) const override {
+    return text.trimmed().isEmpty() ? kEmpty : QSpinBox::valueFromText(text);
+  }
+  QString textFromValue(int value) const override {
+    return value == kEmpty ? QString() : QSpinBox::textFromValue(value);
+  }
   StepEnabled stepEnabled() const override {
     StepEnabled enabled = StepNone;
     if (value() < stepMaximum_) enabled |= StepUpEnabled;
