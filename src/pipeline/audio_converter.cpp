@@ -133,7 +133,8 @@ CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
 }
 
 int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing) {
-  // Whoever follows the WAV file learns how it ended, on every way out.
+  // Whoever follows the WAV file learns how it ended, on every way out:
+  // whole, or not to be encoded.
   struct Ending {
     GrowingFile* growing;
     bool whole = false;
@@ -165,7 +166,10 @@ int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing
   const Spoken spoken =
       speechVoice == nullptr ? Spoken::kFailed : SpeakInto(*text, wavName, growing);
   if (spoken == Spoken::kWhole) {
-    ending.whole = true;
+    // Its encoder finishes a file spoken whole before any cancel; one whose
+    // cancel came while it was spoken keeps its WAV file, as the sequential
+    // pass leaves it.
+    ending.whole = !abortRequested;
     return 0;
   }
   if (spoken == Spoken::kTooLarge) {
@@ -263,10 +267,14 @@ int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growin
     };
   }
 
+  // A cancel stops the encoding, and the partial file goes; but a file that
+  // the speaker finished before the cancel is encoded to its end, as the
+  // sequential pass encodes it before it speaks the next file.
+  const auto stopped = [&] { return abortRequested && !(growing && growing->EndedWhole()); };
   // Whole chunks, then the last one, shorter (it may be empty); a data size
   // that claims more than the file holds ends with the file.
   for (;;) {
-    if (abortRequested) return -1;  // a cancel: the partial file goes
+    if (stopped()) return -1;
     const std::optional<size_t> got = read(chunkSamples);
     if (!got) return -1;  // not spoken whole: the speaker logged it
     uint32_t made = 0;
@@ -278,9 +286,8 @@ int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growin
     if (*got < chunkSamples || *got == 0) break;
   }
   if (growing != nullptr && !growing->WaitEnd()) return -1;
-  // A cancel while the file was spoken stops it even after its last chunk,
-  // as it stops the pass before a file spoken whole is encoded.
-  if (abortRequested) return -1;
+  // A cancel while the file was spoken stops it even after its last chunk.
+  if (stopped()) return -1;
   uint32_t made = 0;
   if (const uint32_t code = encoder_.beDeinitStream(stream, mp3Buffer.data(), &made)) {
     return fail(kLogExitStreamFailed, static_cast<unsigned long>(code));
@@ -347,7 +354,8 @@ enum class CAudioConverter::FileEnd {
 
 CAudioConverter::FileEnd CAudioConverter::EncodeAndTidy(const std::string& textPath,
                                                         GrowingFile* growing) {
-  if (abortRequested) return FileEnd::kStopped;  // nothing starts after a cancel
+  // Nothing starts after a cancel, but what was spoken whole before it.
+  if (abortRequested && !(growing && growing->EndedWhole())) return FileEnd::kStopped;
   const bool encoded = EncodeFile(textPath, growing) == 0;
   if (growing != nullptr && !growing->WaitEnd()) return FileEnd::kNotSpoken;
   if (!encoded && abortRequested) return FileEnd::kStopped;
@@ -489,7 +497,7 @@ int CAudioConverter::ConvertListed(const TextFolder& tree, unsigned threads) {
     if (end == FileEnd::kWavStuck) {
       log_.LogError(kLogNoWavFiles);
       folders[item.folder].ended = true;
-    } else if (end == FileEnd::kConverted && !abortRequested) {
+    } else if (end == FileEnd::kConverted) {
       ++folders[item.folder].converted;
     }
   };
@@ -561,7 +569,8 @@ int CAudioConverter::ConvertAll(SpeechEngine* voice, const std::string& token,
     log_.Flush();
     return 0;
   }
-  log_.LogError(kLogNoWavFiles);
+  // A cancelled pass found files; it only did not get to them.
+  if (!abortRequested) log_.LogError(kLogNoWavFiles);
   return 1;
 }
 

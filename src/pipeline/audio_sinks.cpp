@@ -40,6 +40,11 @@ GrowingFile::Seen GrowingFile::WaitFor(uint64_t bytes) {
   return seen_;
 }
 
+bool GrowingFile::EndedWhole() {
+  std::lock_guard lock(mutex_);
+  return seen_.state == State::kWhole;
+}
+
 bool GrowingFile::WaitEnd() {
   std::unique_lock lock(mutex_);
   changed_.wait(lock,

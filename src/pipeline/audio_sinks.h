@@ -50,6 +50,8 @@ class GrowingFile {
   Seen WaitFor(uint64_t bytes);
   // Waits for the end; true when the file ended whole.
   bool WaitEnd();
+  // Whether the file has ended whole already (no waiting).
+  bool EndedWhole();
 
  private:
   std::mutex mutex_;
