@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "config/file_error.h"
-#include "config/file_io.h"
+#include "base/file_error.h"
+#include "base/file_io.h"
 #include "fakes/temp_folder.h"
 
 namespace brevora {

@@ -16,7 +16,7 @@
 #include "app/app_icon.h"
 #include "app/brevora_dlg.h"
 #include "app/main_window_run.h"
-#include "config/user_prompt.h"
+#include "base/user_prompt.h"
 #include "pipeline/audio_converter.h"
 #include "pipeline/run_log.h"
 

@@ -2,7 +2,7 @@
 
 #include <QMetaObject>
 
-#include "config/text.h"
+#include "base/text.h"
 #include "pipeline/audio_converter.h"
 
 namespace brevora {

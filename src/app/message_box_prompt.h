@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/user_prompt.h"
+#include "base/user_prompt.h"
 
 class QWidget;
 

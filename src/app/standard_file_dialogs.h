@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/file_dialogs.h"
+#include "base/file_dialogs.h"
 
 class QWidget;
 

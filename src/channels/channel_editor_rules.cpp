@@ -2,8 +2,8 @@
 
 #include <climits>
 
+#include "base/text.h"
 #include "channels/feed_file.h"
-#include "config/text.h"
 
 namespace brevora {
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "config/file_error.h"
-#include "config/file_io.h"
-#include "config/user_prompt.h"
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "base/user_prompt.h"
 
 namespace brevora {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <functional>
 
-#include "config/text.h"
+#include "base/text.h"
 
 namespace brevora {
 

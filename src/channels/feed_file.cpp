@@ -4,9 +4,9 @@
 #include <deque>
 #include <unordered_map>
 
-#include "config/file_error.h"
-#include "config/file_io.h"
-#include "config/user_prompt.h"
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "base/user_prompt.h"
 
 namespace brevora {
 

@@ -5,10 +5,10 @@
 #include <climits>
 #include <cstring>
 
-#include "config/file_error.h"
-#include "config/file_io.h"
-#include "config/text.h"
-#include "config/user_prompt.h"
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "base/text.h"
+#include "base/user_prompt.h"
 
 namespace brevora {
 

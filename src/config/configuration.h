@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/text.h"
+#include "base/text.h"
 
 namespace brevora {
 

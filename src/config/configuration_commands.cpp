@@ -5,10 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "base/user_prompt.h"
 #include "config/configuration.h"
-#include "config/file_error.h"
-#include "config/file_io.h"
-#include "config/user_prompt.h"
 
 namespace brevora {
 

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "config/text.h"
+#include "base/text.h"
 
 namespace brevora {
 

@@ -16,7 +16,7 @@
 #include <system_error>
 #include <thread>
 
-#include "config/text.h"
+#include "base/text.h"
 #include "pipeline/speech_engine.h"
 #include "pipeline/speech_markup.h"
 #include "pipeline/text_file.h"

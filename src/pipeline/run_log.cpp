@@ -2,7 +2,7 @@
 
 #include <cstdarg>
 
-#include "config/text.h"
+#include "base/text.h"
 
 namespace brevora {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "config/text.h"
+#include "base/text.h"
 #include "pipeline/command_line.h"
 #include "pipeline/command_runner.h"
 #include "pipeline/run_log.h"

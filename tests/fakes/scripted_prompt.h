@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "config/user_prompt.h"
+#include "base/user_prompt.h"
 
 namespace brevora::testing {
 

@@ -4,9 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/user_prompt.h"
 #include "config/configuration.h"
 #include "config/memory_configuration_window.h"
-#include "config/user_prompt.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <string>
 
+#include "base/user_prompt.h"
 #include "channels/feed_file.h"
-#include "config/user_prompt.h"
 
 namespace {
 

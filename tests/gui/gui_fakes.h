@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/brevora_dlg.h"
-#include "config/file_dialogs.h"
-#include "config/user_prompt.h"
+#include "base/file_dialogs.h"
+#include "base/user_prompt.h"
 #include "pipeline/speech_engine.h"
 
 namespace brevora::testing {

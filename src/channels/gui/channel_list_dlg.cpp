@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "base/user_prompt.h"
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/create_channel_page.h"
 #include "channels/gui/create_edit_channel.h"
 #include "channels/gui/dialog_widgets.h"
-#include "config/user_prompt.h"
 
 namespace brevora {
 

@@ -9,10 +9,10 @@
 #include <QSpinBox>
 #include <algorithm>
 
+#include "base/file_dialogs.h"
+#include "base/user_prompt.h"
 #include "channels/gui/create_channel_page.h"
 #include "channels/gui/create_edit_channel.h"
-#include "config/file_dialogs.h"
-#include "config/user_prompt.h"
 
 namespace brevora {
 

@@ -6,10 +6,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "base/user_prompt.h"
 #include "channels/channel_file.h"
 #include "channels/gui/create_channel_adv_page.h"
 #include "channels/gui/create_channel_page.h"
-#include "config/user_prompt.h"
 
 namespace brevora {
 

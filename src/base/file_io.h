@@ -6,7 +6,7 @@
 namespace brevora {
 
 // Whole-file reading and writing. Both return a file-error cause
-// (config/file_error.h): 0 on success.
+// (base/file_error.h): 0 on success.
 
 // Reads every byte of the file into `content`.
 int ReadWholeFile(const std::string& path, std::string& content);

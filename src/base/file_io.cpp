@@ -1,4 +1,4 @@
-#include "config/file_io.h"
+#include "base/file_io.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -12,7 +12,7 @@
 #include <ctime>
 #include <vector>
 
-#include "config/file_error.h"
+#include "base/file_error.h"
 
 namespace brevora {
 

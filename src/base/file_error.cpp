@@ -1,8 +1,8 @@
-#include "config/file_error.h"
+#include "base/file_error.h"
 
 #include <cerrno>
 
-#include "config/user_prompt.h"
+#include "base/user_prompt.h"
 
 namespace brevora {
 
