@@ -71,7 +71,8 @@ TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
   fs::create_directories(root.path() + "program");
   DemoRun run(root.path(), engine.get());
   const fs::path built = PROGRAM_FOLDER;
-  for (const char* name : {"Brevora.jar", "htmlparser.jar", "juniversalchardet.jar", "brevora-cmd"}) {
+  for (const char* name :
+       {"Brevora.jar", "htmlparser.jar", "juniversalchardet.jar", "brevora-cmd"}) {
     fs::create_symlink(built / name, fs::path(run.program) / name);
   }
   fs::copy(built / "feeds", fs::path(run.program) / "feeds", fs::copy_options::recursive);

@@ -1,7 +1,5 @@
 #include "app/brevora_dlg.h"
 
-#include <cstdlib>
-
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -11,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <cstdlib>
 
 #include "app/about_dlg.h"
 #include "app/app_icon.h"
@@ -169,7 +168,8 @@ int CBrevoraDlg::FillVoiceList() {
 }
 
 void CBrevoraDlg::PutVoice(const std::string& name) {
-  const int index = name.empty() ? -1 : FindFirstBeginningWith(ComboItems(*controls_.voiceCombo), name);
+  const int index =
+      name.empty() ? -1 : FindFirstBeginningWith(ComboItems(*controls_.voiceCombo), name);
   controls_.voiceCombo->setCurrentIndex(index >= 0 ? index : defaultVoice_);
 }
 

@@ -147,7 +147,7 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   std::function<std::time_t()> clock_;
   ModalRun runModal_;
   std::unique_ptr<SpeechEngine> speechVoice_;
-  int speechStatus_ = 0;  // 0: speech is available
+  int speechStatus_ = 0;   // 0: speech is available
   int defaultVoice_ = -1;  // the box's voice when Brevora.cfg names none it has
   std::unique_ptr<CAudioConverter> converter_;
   MainWindowControls controls_;

@@ -93,7 +93,7 @@ ChildProcess::~ChildProcess() {
 }
 
 ChildProcess::WaitResult ChildProcess::WaitForExitOr(CancelEvent& event,
-                                                    std::optional<std::chrono::seconds> limit) {
+                                                     std::optional<std::chrono::seconds> limit) {
   using Clock = std::chrono::steady_clock;
   const auto end = limit ? Clock::now() + *limit : Clock::time_point::max();
   for (;;) {
