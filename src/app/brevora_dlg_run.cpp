@@ -192,6 +192,7 @@ void CBrevoraDlg::StopRunAndWait() {
 
 void CBrevoraDlg::OnTimer() {
   scheduleTimer_.stop();
+  if (!scheduled_) return;  // a tick already on its way when "Cancel Run" came
   ScheduleSettings settings{record_.startDays, record_.firstStartTime, record_.secondStartTime};
   if (ScheduleTick(Now(), settings, running_, schedule_) != DueStart::None) OnRunNow();
   if (scheduled_) scheduleTimer_.start();

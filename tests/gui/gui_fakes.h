@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QDialog>
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/brevora_dlg.h"
@@ -109,14 +112,39 @@ struct ScriptedModalRuns {
   }
 };
 
+// A speech engine that speaks each text until its sink takes no more (a
+// stop), about as fast as a real one. It tells whether it was released while
+// it spoke.
+class EndlessEngine : public SpeechEngine {
+ public:
+  static inline std::atomic<int> speaking{0};
+  static inline std::atomic<bool> releasedWhileSpeaking{false};
+  ~EndlessEngine() override {
+    if (speaking > 0) releasedWhileSpeaking = true;
+  }
+  std::vector<VoiceInfo> Voices() override { return {{"English", "en", "en-gb"}}; }
+  int SampleRate() const override { return 16000; }
+  bool SelectVoice(const std::string&) override { return true; }
+  bool Speak(std::string_view, SampleSink& sink) override {
+    ++speaking;
+    const std::vector<int16_t> piece(160, 0);
+    while (sink.Samples(piece.data(), piece.size())) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    --speaking;
+    return false;
+  }
+};
+
 // A main window over a program folder, with scripted prompts, dialogs and
 // modal runs, and a speech engine listing `voices` (none at all: no engine,
-// text-only mode).
+// text-only mode), or the one `createEngine` makes when it is set.
 struct WindowHarness {
   GuiPrompt prompt;
   ScriptedFileDialogs dialogs;
   ScriptedModalRuns modal;
   std::unique_ptr<CBrevoraDlg> window;
+  std::function<std::unique_ptr<SpeechEngine>()> createEngine;
 
   void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices,
               std::function<std::time_t()> clock = {}) {
@@ -124,7 +152,8 @@ struct WindowHarness {
     services.programFolder = programFolder;
     services.prompt = &prompt;
     services.fileDialogs = &dialogs;
-    services.createSpeechVoice = [voices]() -> std::unique_ptr<SpeechEngine> {
+    services.createSpeechVoice = [voices, make = createEngine]() -> std::unique_ptr<SpeechEngine> {
+      if (make) return make();
       if (!voices) return nullptr;
       return std::make_unique<ListedVoicesEngine>(*voices);
     };

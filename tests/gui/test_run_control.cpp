@@ -17,18 +17,31 @@
 
 using namespace brevora;
 using brevora::testing::TempFolder;
+using brevora::testing::EndlessEngine;
 using brevora::testing::WindowHarness;
 
 namespace {
 
-// The stand-in crawler: writes one article, or hangs when the program folder
-// holds "hang" (writing its process id first, so the test can wait for it).
+// The stand-in crawler: writes one article, or none when the program folder
+// holds "empty", or hangs when it holds "hang" (writing its process id first,
+// so the test can wait for it).
 const char kCrawler[] = R"SCRIPT(#!/bin/sh
 for P; do :; done
 if [ -e "${P}hang" ]; then echo $$ > "${P}crawler.pid"; exec sleep 600; fi
 W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
-mkdir -p "$W/Top/news" && printf 'News.' > "$W/Top/news/a.txt"
+mkdir -p "$W/Top/news"
+if [ ! -e "${P}empty" ]; then printf 'News.' > "$W/Top/news/a.txt"; fi
 )SCRIPT";
+
+const char kIdle[] = "Idle. Run starts the schedule; Run Now makes one run at once.";
+
+// How a test's program folder is set up.
+struct Setup {
+  std::string format = "text";
+  std::string startTimes = "07:00:00,17:00:00";
+  bool speech = true;  // false: no engine, text-only mode
+  bool endlessSpeech = false;
+};
 
 // A program folder with the command interpreter and a stand-in Java.
 struct Program {
@@ -36,20 +49,23 @@ struct Program {
   WindowHarness h;
   std::time_t now = 0;
 
-  Program() {
+  explicit Program(const Setup& setup = {}) {
     symlink(BREVORA_CMD_PATH, (folder.path() + "brevora-cmd").c_str());
     const std::string java = folder.Write("java/bin/java", kCrawler);
     chmod(java.c_str(), 0755);
     setenv("JAVA_HOME", (folder.path() + "java").c_str(), 1);
-    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() +
-                                    "work\r\nExecutingFolder=" + folder.path() +
-                                    "exec\r\nStartDownloading=Mon\r\n"
-                                    "StartTimes=07:00:00,17:00:00\r\nChannels=News\r\n"
-                                    "Format=text\r\nVoice=\r\nAdvanced=False\r\n");
-    h.Create(folder.path(), std::vector<VoiceInfo>{{"English", "en"}}, [this] { return now; });
+    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() + "work\r\nExecutingFolder=" +
+                                    folder.path() + "exec\r\nStartDownloading=Mon\r\nStartTimes=" +
+                                    setup.startTimes + "\r\nChannels=News\r\nFormat=" +
+                                    setup.format + "\r\nVoice=\r\nAdvanced=False\r\n");
+    if (setup.endlessSpeech) h.createEngine = [] { return std::make_unique<EndlessEngine>(); };
+    std::optional<std::vector<VoiceInfo>> voices;
+    if (setup.speech) voices = std::vector<VoiceInfo>{{"English", "en"}};
+    h.Create(folder.path(), voices, [this] { return now; });
     h.window->OnInitDialog();
   }
   const MainWindowControls& c() const { return h.window->Controls(); }
+  QString Status() const { return c().statusLabel->text(); }
 };
 
 // Monday 7 December 2026 at the given local time.
@@ -189,6 +205,114 @@ class TestRunControl : public QObject {
     QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
     QTRY_VERIFY(ProcessGone(std::stoi(p.folder.Read("crawler.pid"))));
     QVERIFY(!p.folder.Exists("exec/Top"));
+  }
+
+  // "Cancel Run" in a start minute already armed: a tick on its way starts
+  // nothing afterwards, and the window is Idle.
+  void cancelRunInAnArmedMinute() {
+    Program p;
+    p.now = Monday(6, 59, 30);
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    p.now = Monday(6, 59, 45);
+    p.h.window->OnTimer();  // arms 07:00
+    QTest::mouseClick(p.c().cancelRunButton, Qt::LeftButton);
+    p.now = Monday(7, 0, 0);
+    p.h.window->OnTimer();
+    QVERIFY(!p.h.window->Running() && !p.h.window->Scheduled());
+    QCOMPARE(p.Status(), QString::fromUtf8(kIdle));
+    QCOMPARE(States(*p.h.window), QStringLiteral("unlocked cancel stop"));
+  }
+
+  // A start due while the day's first run still goes starts no second run;
+  // the status line shows the run, not the wait.
+  void startDueDuringARun() {
+    Program p({.startTimes = "07:00:00,07:01:00"});
+    p.folder.Write("hang", "");
+    p.now = Monday(6, 59, 30);
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    QCOMPARE(p.Status(), QStringLiteral("Waiting for Mon 07:00."));
+    p.now = Monday(6, 59, 45);
+    p.h.window->OnTimer();
+    p.now = Monday(7, 0, 0);
+    p.h.window->OnTimer();
+    QTRY_VERIFY_WITH_TIMEOUT(p.folder.Exists("crawler.pid"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(p.Status(), QStringLiteral("Crawling the channels..."), 20000);
+    const std::string crawler = p.folder.Read("crawler.pid");
+    p.now = Monday(7, 1, 0);
+    p.h.window->OnTimer();
+    QVERIFY(p.h.window->Running());
+    QCOMPARE(p.folder.Read("crawler.pid"), crawler);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked stop"));
+    QTest::mouseClick(p.c().stopButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(States(*p.h.window), QStringLiteral("locked cancel"));  // waiting again
+    QTest::mouseClick(p.c().cancelRunButton, Qt::LeftButton);
+  }
+
+  // "Run Now" after "Stop" makes a whole run: the status says what it did,
+  // not that it was stopped.
+  void runNowAfterStop() {
+    Program p;
+    p.now = Monday(8, 0, 0);
+    p.folder.Write("hang", "");
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(p.folder.Exists("crawler.pid"), 20000);
+    QTest::mouseClick(p.c().stopButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(p.Status(), QString::fromUtf8(kIdle) + "\nLast run Mon 08:00-08:00: stopped.");
+    unlink((p.folder.path() + "hang").c_str());
+    p.now = Monday(8, 5, 0);
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(p.Status(),
+             QString::fromUtf8(kIdle) + "\nLast run Mon 08:05-08:05: published the text.");
+  }
+
+  // A run whose crawler found no article: none of none converted, and the
+  // pass's entry counted.
+  void runWithoutArticles() {
+    Program p({.format = "mp3"});
+    p.now = Monday(8, 0, 0);
+    p.folder.Write("empty", "");
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(p.Status(), QString::fromUtf8(kIdle) +
+                             "\nLast run Mon 08:00-08:00: 0 of 0 articles converted; 1 problem "
+                             "written to Brevora.log.");
+  }
+
+  // While an article is spoken the status says whether it is also encoded;
+  // closing the window then stops the run before the engine is released.
+  void speakingThenClosing() {
+    EndlessEngine::releasedWhileSpeaking = false;
+    for (const char* format : {"wav", "mp3"}) {
+      Program p({.format = format, .endlessSpeech = true});
+      QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+      QTRY_COMPARE_WITH_TIMEOUT(
+          p.Status(),
+          QString::fromUtf8(std::string(format) == "mp3" ? "Speaking and encoding" : "Speaking") +
+              " article 1 of 1: a.txt",
+          20000);
+      QTRY_VERIFY_WITH_TIMEOUT(EndlessEngine::speaking > 0, 20000);
+      p.h.prompt.answers = {Answer::No};
+      p.h.window->close();
+      QVERIFY(p.h.window->Ended() && !p.h.window->Running());
+      QCOMPARE(EndlessEngine::speaking.load(), 0);
+      QVERIFY(!EndlessEngine::releasedWhileSpeaking);
+      p.h.window.reset();
+    }
+  }
+
+  // Without speech the format stays "text" and its box disabled, after a run
+  // as before it.
+  void textOnlyModeAfterARun() {
+    Program p({.speech = false});
+    QVERIFY(!p.c().formatCombo->isEnabled() && !p.c().voiceCombo->isEnabled());
+    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+    QCOMPARE(p.c().formatCombo->currentText(), QStringLiteral("text"));
+    QVERIFY(!p.c().formatCombo->isEnabled() && !p.c().voiceCombo->isEnabled());
+    QVERIFY(p.c().runNowButton->isEnabled());
   }
 
   // Closing the window during a run stops it and waits for the worker: no
