@@ -458,6 +458,52 @@ TEST(ParallelPass, CancelWhileTheNextFileIsSpokenKeepsFinishedWork) {
   EXPECT_TRUE(Files(parallel->folder) == Files(sequential->folder));
 }
 
+// A cancel in the middle of a long article whose encoder waits for the slow
+// speaker: the pass ends, the partial files go, nothing is logged.
+TEST(ParallelPass, CancelWhileTheEncoderWaitsForTheSpeaker) {
+  Converting c;
+  c.converter.SetEncoderThreads(4);
+  c.engine.samplesPerByte = 4000;  // a long article, many seconds
+  c.folder.Write("Top/a.txt", "a long article");
+  c.folder.Write("Top/b.txt", "the next one");
+  int pieces = 0;
+  c.engine.beforePiece = [&] {  // on the speaking thread
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    if (++pieces == 40) c.converter.abortRequested = 1;  // well into the second second
+  };
+  EXPECT_EQ(c.converter.ConvertAll(&c.engine, "", c.folder.path()), 1);
+  EXPECT_EQ(c.engine.spoken.size(), 1u);
+  EXPECT_EQ(c.Log(), "");
+  const auto files = Files(c.folder);
+  EXPECT_EQ(files.size(), 2u);  // the two texts
+}
+
+// What a followed WAV file announces is on disk: the reader may read every
+// byte announced, at every moment.
+TEST(WavWriter, AnnouncesOnlyBytesOnDisk) {
+  TempFolder folder;
+  GrowingFile growing;
+  WavWriter writer(16000);
+  writer.Follow(&growing);
+  ASSERT_TRUE(writer.Open(folder.path() + "a.wav"));
+  const std::vector<int16_t> piece(1000, 7);
+  uint64_t announced = 0;
+  for (int i = 0; i < 100; ++i) {  // more than six seconds
+    ASSERT_TRUE(writer.Samples(piece.data(), piece.size()));
+    const GrowingFile::Seen seen = growing.WaitFor(0);
+    if (seen.bytes > 0) {  // the reader reads the data only, past the header
+      EXPECT_GE(std::filesystem::file_size(folder.path() + "a.wav"),
+                WavWriter::kHeaderBytes + seen.bytes);
+    }
+    EXPECT_GE(seen.bytes, announced);
+    announced = seen.bytes;
+  }
+  EXPECT_GT(announced, 2u * 16000 * 5);  // told a second at a time
+  ASSERT_TRUE(writer.Finish());
+  growing.End(true);
+  EXPECT_EQ(growing.WaitFor(UINT64_MAX).bytes, 200000u);  // the final size
+}
+
 // An encoder that fails for one file leaves the others right.
 TEST(ParallelPass, OneFailingEncodeLeavesTheOthers) {
   Converting c;

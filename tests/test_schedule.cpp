@@ -80,6 +80,11 @@ TEST(Schedule, OneRunPerStartTime) {
   equal.settings.startDays.fill(true);
   EXPECT_EQ(equal.Ticks(Local(2026, 12, 7, 0, 0), Local(2026, 12, 8, 23, 59)),
             (Starts{"Mon 07 07:00:00", "Tue 08 07:00:00"}));
+  // A run shorter than a tick: the equal second time is not a second run.
+  Clock quick = MondayAt(7, 0, 7, 0);
+  quick.runSeconds = 5;
+  EXPECT_EQ(quick.Ticks(Local(2026, 12, 7, 6, 59), Local(2026, 12, 7, 7, 10)),
+            (Starts{"Mon 07 07:00:00"}));
   Clock two = MondayAt(7, 0, 17, 30);
   EXPECT_EQ(two.Ticks(Local(2026, 12, 7, 0, 0), Local(2026, 12, 7, 23, 59)),
             (Starts{"Mon 07 07:00:00", "Mon 07 17:30:00"}));
@@ -118,6 +123,12 @@ TEST(Schedule, NextStart) {
   EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 7, 0, 10), clock.settings, clock.state)),
             "Mon 07 17:00:00");
   EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 18, 0), clock.settings, clock.state)),
+            "Mon 14 07:00:00");
+  // In the start minute of the only ticked day, after it fired: a week on.
+  Clock weekly = MondayAt(7, 0, 7, 0);
+  weekly.Ticks(Local(2026, 12, 7, 6, 59, 45), Local(2026, 12, 7, 7, 0, 15));
+  EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 7, 0, 30), weekly.settings,
+                                     weekly.state)),
             "Mon 14 07:00:00");
   clock.settings.startDays.fill(false);
   EXPECT_FALSE(NextScheduledStart(Local(2026, 12, 7, 6, 0), clock.settings, clock.state));
