@@ -266,6 +266,88 @@ class TestChannelDialogs : public QObject {
                "with \"|\"!"}));
   }
 
+  // Every field of both pages typed, a range message for a count above 100
+  // first, then "OK": the written line holds every value in its place. A new
+  // channel named as the file's first line asks before it is added.
+  void everyFieldReachesItsPlace() {
+    const std::string original = Line(Channel("World"));
+    Open(original, "");
+    h_->modal.steps = {
+        Act([](QDialog& list) {
+          Click(list, "createButton");
+          Click(list, "createButton");
+          list.reject();
+        }),
+        Act([this](QDialog& editor) {
+          Find<QLineEdit>(editor, "nameEdit")->setText(QStringLiteral("Full"));
+          Find<QCheckBox>(editor, "cookiesCheck")->click();
+          Find<QLineEdit>(editor, "userNameEdit")->setText(QStringLiteral("reader"));
+          Find<QLineEdit>(editor, "passwordEdit")->setText(QStringLiteral("s3cret"));
+          ShowTab(editor, 1);
+          Find<QLineEdit>(editor, "urlEdit")->setText(QStringLiteral("feeds/world.xml"));
+          Find<QLineEdit>(editor, "webSiteUrlsEdit")->setText(QStringLiteral("example.org"));
+          Find<QSpinBox>(editor, "crawlDepthSpin")->setValue(4);
+          Find<QComboBox>(editor, "numberOfCharactersCombo")->setEditText(QStringLiteral("2500"));
+          Find<QSpinBox>(editor, "linesToSkipSpin")->setValue(2);
+          Find<QLineEdit>(editor, "linkFilterEdit")->setText(QStringLiteral("m#news#"));
+          Find<QLineEdit>(editor, "linksInLeafNodeEdit")->setText(QStringLiteral("20"));
+          Find<QLineEdit>(editor, "extraLinkFilterEdit")->setText(QStringLiteral("m#story#"));
+          Find<QLineEdit>(editor, "linksForExtraFilteringEdit")->setText(QStringLiteral("101"));
+          Find<QLineEdit>(editor, "negativeLinkFilterEdit")->setText(QStringLiteral("m#ads#"));
+          Find<QComboBox>(editor, "useParagraphTagCombo")->setCurrentIndex(1);
+          Find<QComboBox>(editor, "paragraphEndExistsCombo")->setCurrentIndex(1);
+          Find<QComboBox>(editor, "useSpanTagCombo")->setCurrentIndex(1);
+          Find<QComboBox>(editor, "useRemarkStringCombo")->setCurrentIndex(1);
+          Find<QLineEdit>(editor, "startRemarkStringEdit")->setText(QStringLiteral("<!--s-->"));
+          Find<QLineEdit>(editor, "endRemarkStringEdit")->setText(QStringLiteral("<!--e-->"));
+          Find<QLineEdit>(editor, "loginUrlEdit")->setText(QStringLiteral("http://example.org/in"));
+          Find<QLineEdit>(editor, "rssFilterEdit")->setText(QStringLiteral("m#rss#"));
+          Find<QLineEdit>(editor, "negativeLinkTextFilterEdit")->setText(QStringLiteral("m#more#"));
+          Click(editor, "okButton");
+          QCOMPARE(editor.result(), int(QDialog::Rejected));
+          QCOMPARE(h_->prompt.shown.back(),
+                   std::string("Please enter a whole number between 0 and 100."));
+          Find<QLineEdit>(editor, "linksForExtraFilteringEdit")->setText(QStringLiteral("100"));
+          ShowTab(editor, 0);
+          Find<QSpinBox>(editor, "categoryCountSpin")->setValue(15);
+          Click(editor, "okButton");
+          QCOMPARE(editor.result(), int(QDialog::Accepted));
+        }),
+        Act([this](QDialog& editor) {
+          Find<QLineEdit>(editor, "nameEdit")->setText(QStringLiteral("World"));
+          h_->prompt.answers = {Answer::No};
+          Click(editor, "okButton");
+        }),
+        Act([](QDialog& editor) {  // shown again after "No"
+          QCOMPARE(Find<QLineEdit>(editor, "nameEdit")->text(), QStringLiteral("New Channel"));
+          Click(editor, "cancelButton");
+        }),
+    };
+    PressAdd();
+    ChannelRecord full = Channel("Full", "feeds/world.xml");
+    full.categoriesToDownload = 15;
+    full.userName = "reader";
+    full.password = ScramblePassword("s3cret");
+    full.webSiteUrls = "example.org";
+    full.crawlDepth = 4;
+    full.linesToSkip = 2;
+    full.numberOfCharacters = 2500;
+    full.linkFilter = "m#news#";
+    full.linksInLeafNode = 20;
+    full.extraLinkFilter = "m#story#";
+    full.linksForExtraFiltering = 100;
+    full.negativeLinkFilter = "m#ads#";
+    full.useParagraphTag = full.paragraphEndExists = full.useSpanTag = full.useRemarkString = true;
+    full.startRemarkString = "<!--s-->";
+    full.endRemarkString = "<!--e-->";
+    full.loginUrl = "http://example.org/in";
+    full.rssFilter = "m#rss#";
+    full.negativeLinkTextFilter = "m#more#";
+    QCOMPARE(folder_->Read("Channels.txt"), TextWithChannel(original, full));
+    QCOMPARE(h_->prompt.shown, (Names{"Please enter a whole number between 0 and 100.",
+                                      kOverwriteChannelQuestion}));
+  }
+
   // "Edit": the selection messages; an existing channel's page; Cancel writes
   // nothing, "OK" writes the category order into the feed file and the
   // password, which the next edit shows unchanged.
