@@ -85,4 +85,38 @@ public class CrawlTest {
           .contains("href=\"Getting%20started/01%20Your%20first%20run.txt\""));
     }
   }
+
+  // A local channel's rules: a missing Channels.txt is exit code 2; categories of the same name
+  // get folders " (2)"; an item whose page cannot be read speaks its content:encoded; quotes in
+  // titles are escaped in the pages written.
+  @Test
+  public void channelRulesOverLocalFiles() throws Exception {
+    try (TestFiles program = new TestFiles()) {
+      program.configuration(program.root.resolve("work").toString(), "Local", "mp3");
+      assertEquals(2, WebCrawler.run(new String[] {program.root.toString()}, Limits.standard()));
+      assertTrue(program.read("Brevora.log"), program.read("Brevora.log")
+          .contains("] ERROR - The crawler cannot read Channels.txt: "));
+      program.write("Brevora.log", "");
+      program.write("feeds/l/cats.xml", "<rss><channel><title>Cats</title><item><title>Cat"
+          + "</title><link>c1.xml</link></item><item><title>Cat</title><link>c2.xml</link></item>"
+          + "</channel></rss>");
+      program.write("feeds/l/c1.xml", "<rss><channel><title>One</title><item><title>Say \"hi\""
+          + "</title><link>gone.html</link><content:encoded><![CDATA[<p>The full text.</p>]]>"
+          + "</content:encoded><description>Teaser.</description></item></channel></rss>");
+      program.write("feeds/l/c2.xml", "<rss><channel><title>Two</title><item><title>Page</title>"
+          + "<link>page.html</link></item></channel></rss>");
+      program.write("feeds/l/page.html", "<html><body><p>Page text.</p></body></html>");
+      program.write("Channels.txt", TestFiles.channel("Local", "feeds/l/cats.xml"));
+      assertEquals(0, WebCrawler.run(new String[] {program.root.toString()}, Limits.standard()));
+      assertEquals("Say \"hi\"\n\nThe full text.\n",
+          program.read("work/Top/Local/Cat/01 Say _hi_.txt"));
+      assertEquals("Page\n\nPage text.\n", program.read("work/Top/Local/Cat (2)/01 Page.txt"));
+      String page = program.read("work/Top/Local/Local.html");
+      assertTrue(page, page.contains("<b>Say &quot;hi&quot;</b>"));
+      assertFalse(page, page.contains("Say \"hi\""));
+      String log = program.read("Brevora.log");
+      assertTrue(log, log.endsWith("gone.html: no such file: " + program.root.toRealPath()
+          .resolve("feeds/l/gone.html") + "; the feed's description is spoken instead\r\r\n"));
+    }
+  }
 }

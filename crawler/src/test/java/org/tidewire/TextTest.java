@@ -22,6 +22,10 @@ public class TextTest {
     assertTrue(LinkFilter.parse("Link Filter", "/news/").matches("http://a/news/1"));
     assertFalse(LinkFilter.parse("Link Filter", "m#News#").matches("http://a/news/1"));
     assertFalse(LinkFilter.parse("Link Filter", "").isSet());
+    // A "#" inside the pattern: the last "#" ends it.
+    LinkFilter anchor = LinkFilter.parse("Link Filter", "m#/page#top$#i");
+    assertTrue(anchor.matches("http://a/PAGE#top"));
+    assertFalse(anchor.matches("http://a/page"));
     for (String bad : new String[] {"m#(unclosed#i", "m#a#q", "m#"}) {
       try {
         LinkFilter.parse("Negative Link Filter", bad);
