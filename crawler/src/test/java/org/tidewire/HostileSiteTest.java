@@ -176,7 +176,9 @@ public class HostileSiteTest {
   }
 
   // A title too long for a file name in bytes is cut on a character, its file still written;
-  // under the C locale the crawler still writes every article, the name in plain letters.
+  // under the C locale the crawler, started as the program starts it (its class path, the
+  // libraries its manifest names), still writes every article, the name in plain letters, and
+  // tells the charset of a page that names none.
   @Test
   public void fileNames() throws Exception {
     try (TestFiles program = new TestFiles()) {
@@ -184,7 +186,10 @@ public class HostileSiteTest {
       program.write("feeds/f/feed.xml", TestSite.rss("News", item(emoji, "a.html"),
           item("Caf\u00e9 \u4e16\u754c", "b.html")));
       program.write("feeds/f/a.html", TestSite.article("A", "Smile."));
-      program.write("feeds/f/b.html", TestSite.article("B", "Coffee."));
+      String russian = "\u041a\u043e\u0444\u0435 \u0441 \u043c\u043e\u043b\u043e\u043a\u043e\u043c "
+          + "\u0438 \u0441\u0430\u0445\u0430\u0440\u043e\u043c, \u043a\u0430\u043a "
+          + "\u0432\u0441\u0435\u0433\u0434\u0430 \u043f\u043e \u0443\u0442\u0440\u0430\u043c.";
+      program.write("feeds/f/b.html", TestSite.article("B", russian).getBytes("KOI8-R"));
       program.write("Channels.txt", TestFiles.channel("Local", "feeds/f/feed.xml"));
       assertEquals(0, crawl(program, "Local", Limits.standard()));
       List<String> names = files(program.root.resolve("work/Top/Local/News"));
@@ -195,15 +200,17 @@ public class HostileSiteTest {
 
       program.write("Brevora.log", "");
       Path java = Path.of(System.getProperty("java.home"), "bin", "java");
-      ProcessBuilder builder = new ProcessBuilder(java.toString(), "-cp",
-          System.getProperty("java.class.path"), "org.tidewire.WebCrawler", program.root.toString());
+      Path built = Path.of(System.getProperty("brevora.program"));
+      ProcessBuilder builder = new ProcessBuilder(java.toString(), "-classpath",
+          built.resolve("htmlparser.jar") + ":" + built.resolve("Brevora.jar"),
+          "org.tidewire.WebCrawler", program.root.toString());
       Map<String, String> environment = builder.environment();
       environment.keySet().removeIf(key -> key.startsWith("LC_") || key.equals("LANG"));
       environment.put("LC_ALL", "C");
       builder.redirectErrorStream(true).redirectOutput(program.root.resolve("out.txt").toFile());
       assertEquals(program.read("out.txt"), 0, builder.start().waitFor());
       assertEquals("", program.read("Brevora.log"));
-      assertEquals("Caf\u00e9 \u4e16\u754c\n\nCoffee.\n",
+      assertEquals("Caf\u00e9 \u4e16\u754c\n\n" + russian + "\n",
           program.read("work/Top/Local/News/02 Cafe __.txt"));
     }
   }
