@@ -23,9 +23,11 @@ TEST(CommandLine, WindowsNtFamily) {
                 "cmd.exe /c mkdir \"D:\\Exec\\Top\"",
                 "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\NewsXML.xml\" \"D:\\Exec\\Top\"",
                 "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.mp3\" \"D:\\Exec\\Top\"",
+                "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.wav\" \"D:\\Exec\\Top\"",
                 "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.m3u\" \"D:\\Exec\\Top\"",
                 "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.asx\" \"D:\\Exec\\Top\"",
-                "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.html\" \"D:\\Exec\\Top\""}));
+                "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\*.html\" \"D:\\Exec\\Top\"",
+                "cmd.exe /c xcopy /S /Y \"C:\\Work\\Top\\podcast.xml\" \"D:\\Exec\\Top\""}));
   EXPECT_EQ(IconCommands(nt, E, P),
             (std::vector<std::string>{
                 "cmd.exe /c rmdir /S /Q \"D:\\Exec\\icons\"",
@@ -63,7 +65,7 @@ TEST(CommandLine, PosixFamily) {
             "org.tidewire.WebCrawler \"/opt/my news/\"");
   EXPECT_TRUE(CrawlerCommand(posix, P, std::nullopt).starts_with("\"java\" -classpath "));
   const auto publish = PublishCommands(posix, W, E);
-  ASSERT_EQ(publish.size(), 7u);
+  ASSERT_EQ(publish.size(), 9u);
   EXPECT_EQ(publish[1], I + "mkdir \"/srv/exec/Top\"");
   EXPECT_EQ(publish[3], I + "xcopy /S /Y \"/srv/work/Top/*.mp3\" \"/srv/exec/Top\"");
   EXPECT_EQ(IconCommands(posix, E, P)[2],

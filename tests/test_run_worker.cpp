@@ -183,8 +183,8 @@ TEST(RunWorker, Mp3RunPublishesConvertedFiles) {
   EXPECT_EQ(run.converter.format, "mp3");
   EXPECT_EQ(run.converter.token, "voice-token");
   EXPECT_EQ(run.converter.folder, run.workingFolder);
-  EXPECT_EQ(run.Published("Top/world"), (Names{"deep", "w1.mp3", "world.m3u"}));
-  EXPECT_EQ(run.Published("Top/sports"), (Names{"s1.mp3", "sports.asx"}));
+  EXPECT_EQ(run.Published("Top/world"), (Names{"deep", "podcast.xml", "w1.mp3", "world.m3u"}));
+  EXPECT_EQ(run.Published("Top/sports"), (Names{"podcast.xml", "s1.mp3", "sports.asx"}));
   EXPECT_EQ(run.LogEntries(), 0);
   EXPECT_EQ(run.finished, 1);
 }
@@ -318,7 +318,7 @@ TEST(RunWorker, WholeRunsWithSpeechAndEncoding) {
       EXPECT_EQ(run.Exists(work + article + ".wav"), format == "wav") << article;
       EXPECT_EQ(run.Exists(work + article + ".mp3"), format == "mp3") << article;
       const std::string published = "exec \"E\" folder/Top/" + std::string(article);
-      EXPECT_FALSE(run.Exists(published + ".wav")) << article;
+      EXPECT_EQ(run.Exists(published + ".wav"), format == "wav") << article;
       EXPECT_EQ(run.Exists(published + ".mp3"), format == "mp3") << article;
       if (format == "mp3") {
         EXPECT_GT(testing::DecodeMp3Samples(run.root.Read(published + ".mp3")), 8000) << article;

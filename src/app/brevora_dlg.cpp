@@ -16,6 +16,7 @@
 #include "app/help_window.h"
 #include "app/main_window_run.h"
 #include "app/message_box_prompt.h"
+#include "app/publishing_dlg.h"
 #include "app/standard_file_dialogs.h"
 #include "base/file_io.h"
 #include "channels/channel_editor_rules.h"
@@ -132,6 +133,7 @@ void CBrevoraDlg::ConnectControls() {
   connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About Brevora..."), this, &CBrevoraDlg::OnAbout);
+    menu.addAction(QStringLiteral("&Publishing..."), this, &CBrevoraDlg::OnPublishing);
     menu.exec(mapToGlobal(at));
   });
 }
@@ -161,6 +163,8 @@ int CBrevoraDlg::FillVoiceList() {
   for (const VoiceInfo& voice : box.items) {
     controls_.voiceCombo->addItem(QString::fromStdString(voice.description),
                                   QString::fromStdString(voice.token));
+    controls_.voiceCombo->setItemData(controls_.voiceCombo->count() - 1,
+                                      QString::fromStdString(voice.language), kLanguageRole);
   }
   defaultVoice_ = box.selected;
   controls_.voiceCombo->setCurrentIndex(box.selected);
@@ -328,6 +332,11 @@ void CBrevoraDlg::OnSaveConfig() {
 void CBrevoraDlg::OnAbout() {
   CAboutDlg about(this);
   about.exec();
+}
+
+void CBrevoraDlg::OnPublishing() {
+  CPublishingDlg dialog(programFolder_, *prompt_, this);
+  RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
 }
 
 void CBrevoraDlg::OnHelp() {

@@ -25,6 +25,9 @@ struct RunSummary;
 class SpeechEngine;
 class UserPrompt;
 
+// The voice box's item role that holds the voice's language ("en-gb").
+inline constexpr int kLanguageRole = Qt::UserRole + 1;
+
 // What the main window works with. The program gives the real things; tests
 // give a temporary program folder, scripted prompts and dialogs, a fake
 // speech engine and a clock of their own.
@@ -102,6 +105,8 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void OnLoadConfig();
   void OnSaveConfig();
   void OnAbout();
+  // "Publishing...": the podcast address (see CPublishingDlg).
+  void OnPublishing();
   void OnHelp();
   void OnExit();
 

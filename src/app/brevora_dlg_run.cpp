@@ -17,6 +17,7 @@
 #include "app/brevora_dlg.h"
 #include "app/main_window_run.h"
 #include "base/user_prompt.h"
+#include "config/program_settings.h"
 #include "pipeline/audio_converter.h"
 #include "pipeline/run_log.h"
 
@@ -125,11 +126,16 @@ void CBrevoraDlg::OnRunNow() {
 }
 
 void CBrevoraDlg::StartWorker() {
-  RunValues values{programFolder_, record_.workingFolder, record_.executingFolder,
-                   record_.outputFormat,
-                   controls_.voiceCombo->currentIndex() < 0
-                       ? std::string()
-                       : controls_.voiceCombo->currentData().toString().toStdString()};
+  const bool voice = controls_.voiceCombo->currentIndex() >= 0;
+  RunValues values{
+      programFolder_,
+      record_.workingFolder,
+      record_.executingFolder,
+      record_.outputFormat,
+      voice ? controls_.voiceCombo->currentData().toString().toStdString() : std::string(),
+      voice ? controls_.voiceCombo->currentData(kLanguageRole).toString().toStdString()
+            : std::string(),
+      ReadPodcastAddress(programFolder_)};
   run_->SetValues(std::move(values));
   run_->SetSpeechVoice(speechVoice_.get());
   run_->ResetCounts();

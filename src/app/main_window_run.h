@@ -24,6 +24,8 @@ struct RunValues {
   std::string executingFolder;
   std::string outputFormat;
   std::string voiceToken;
+  std::string voiceLanguage;
+  std::string podcastAddress;
 };
 
 // The main window's side of a run, read by the worker's thread: the values
@@ -49,6 +51,8 @@ class MainWindowRun : public RunParameters, public RunProgress {
   std::string ExecutingFolder() const override;
   std::string OutputFormat() const override;
   std::string SelectedVoiceToken() const override;
+  std::string VoiceLanguage() const override { return Values().voiceLanguage; }
+  std::string PodcastAddress() const override { return Values().podcastAddress; }
   SpeechEngine* SpeechVoice() override { return speechVoice_; }
   Converter& TheConverter() override;
   bool CancelRequested() const override { return cancelRequested.load() != 0; }

@@ -124,7 +124,8 @@ std::vector<std::string> PublishCommands(const CommandSyntax& syntax,
   const std::string top = QuoteArgument(Join(syntax, executingFolder, "Top"));
   const std::string workTop = Join(syntax, workingFolder, "Top") + syntax.separator;
   std::vector<std::string> commands = {syntax.removal + top, syntax.interpreter + "mkdir " + top};
-  for (const char* pattern : {"NewsXML.xml", "*.mp3", "*.m3u", "*.asx", "*.html"}) {
+  for (const char* pattern :
+       {"NewsXML.xml", "*.mp3", "*.wav", "*.m3u", "*.asx", "*.html", "podcast.xml"}) {
     commands.push_back(syntax.interpreter + "xcopy /S /Y " + QuoteArgument(workTop + pattern) +
                        " " + top);
   }

@@ -30,6 +30,8 @@ inline constexpr char kLogNoWavFiles[] = "[%s] ERROR - No .wav files found.\r\n"
 inline constexpr char kLogFolderNotSet[] = "[%s] ERROR - The %s folder is not set!\r\n";
 inline constexpr char kLogCommandTimedOut[] =
     "[%s] ERROR - The following command did not end within %s and was stopped: %s \r\n";
+inline constexpr char kLogPodcastFailed[] =
+    "[%s] ERROR - The podcast files could not be written: %s \r\n";
 inline constexpr char kLogRunNotStarted[] = "[%s] ERROR - The run could not be started: %s\r\n";
 inline constexpr char kLogArticleTooLarge[] =
     "[%s] ERROR - The file %s is larger than %lu bytes, so it is not spoken \r\n";

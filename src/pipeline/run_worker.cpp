@@ -1,11 +1,13 @@
 #include "pipeline/run_worker.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <optional>
 
 #include "base/text.h"
 #include "pipeline/command_line.h"
 #include "pipeline/command_runner.h"
+#include "pipeline/podcast.h"
 #include "pipeline/run_log.h"
 #include "pipeline/run_progress.h"
 
@@ -63,6 +65,15 @@ bool RunSteps(RunParameters& run) {
         converter.ConvertAll(run.SpeechVoice(), run.SelectedVoiceToken(), run.WorkingFolder());
     converter.SetProgress(nullptr);
     if (run.CancelRequested() || result == 1) return false;
+    // Tags, durations and feeds; a failure is logged and the copy goes on.
+    PodcastOptions podcast;
+    podcast.workingFolder = run.WorkingFolder();
+    podcast.programFolder = run.ProgramFolder();
+    podcast.format = EqualsIgnoringCase(format, "wav") ? "wav" : "mp3";
+    podcast.language = run.VoiceLanguage();
+    podcast.address = run.PodcastAddress();
+    podcast.runTime = std::time(nullptr);
+    PublishPodcast(podcast, run.Log());
   }
 
   progress.PhaseStarted(RunPhase::Publishing);

@@ -43,13 +43,18 @@ class RunParameters {
   virtual RunLog& Log() = 0;
   // Where the run tells what it is doing; the default tells no one.
   virtual RunProgress& Progress();
+  // The language of the selected voice ("en-gb") and the podcast address
+  // (Brevora.ini), for the podcast feeds; empty when unknown or not set.
+  virtual std::string VoiceLanguage() const { return {}; }
+  virtual std::string PodcastAddress() const { return {}; }
   // The end of the run; called exactly once, on every path, as the last
   // thing the worker does. The window turns it into its posted end message.
   virtual void RunFinished() = 0;
 };
 
 // One whole run: clears the working folder's Top, launches the crawler,
-// converts unless the format is "text", publishes into the executing folder
+// converts unless the format is "text" (then tags the audio files, writes
+// their durations and the podcast feeds), publishes into the executing folder
 // and copies the icons. Only a cancel, a command that cannot be started, a
 // folder that is not set or a conversion that converted nothing ends it early.
 void RunWorker(RunParameters& parameters);

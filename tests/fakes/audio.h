@@ -42,7 +42,11 @@ struct Mp3Frame {
 // they cover the whole file.
 std::vector<Mp3Frame> ParseMp3Frames(std::string_view bytes, bool* complete);
 
-// Decodes an MP3 file with LAME's decoder; the number of samples, -1 on error.
+// An MP3 file of a tone of `seconds`, 16 kHz mono, with its Info frame.
+std::string MakeMp3(int seconds);
+
+// Decodes an MP3 file (after its ID3v2 tag, if it has one) with LAME's
+// decoder; the number of samples, -1 on error.
 long DecodeMp3Samples(const std::string& bytes);
 
 // Root mean square of samples.
