@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "app/about_dlg.h"
+#include "app/publishing_dlg.h"
 #include "app/help_window.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "channels/gui/create_edit_channel.h"
@@ -59,6 +60,9 @@ int main(int argc, char** argv) {
   brevora::CAboutDlg about;
   about.adjustSize();
   ok = Save(about, out, "about_box") && ok;
+  brevora::CPublishingDlg publishing(folder.path(), harness.prompt, nullptr);
+  publishing.adjustSize();
+  ok = Save(publishing, out, "publishing") && ok;
 
   brevora::HelpWindow help(folder.path());
   help.ShowContents();

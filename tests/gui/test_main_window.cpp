@@ -225,6 +225,32 @@ class TestMainWindow : public QObject {
     QVERIFY(!h.window->Ended());
   }
 
+  // "Publishing...": an address that is no http or https address with a host
+  // is named and the dialog stays; a good one is written into Brevora.ini.
+  void publishingDialog() {
+    TempFolder folder;
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    h.prompt.shown.clear();
+    h.modal.steps = {[](QDialog& dialog) {
+      auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("addressEdit"));
+      edit->setText(QStringLiteral("myserver/news"));
+      dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+      if (dialog.result() == QDialog::Accepted) return -1;
+      edit->setText(QStringLiteral(" http://myserver/news/ "));
+      dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+      return dialog.result();
+    }};
+    h.window->OnPublishing();
+    QVERIFY(h.modal.steps.empty());
+    QCOMPARE(h.prompt.shown,
+             std::vector<std::string>{"The podcast address must be an http or https address with "
+                                      "a host, such as http://myserver/news/"});
+    QCOMPARE(folder.Read("Brevora.ini"),
+             std::string("[Publishing]\nPodcastAddress=http://myserver/news/\n"));
+  }
+
   // The combo boxes: towards the box the first item that begins with the
   // value, else the value itself in the edit field; from the box its text.
   void comboBoxDataExchange() {

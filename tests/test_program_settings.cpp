@@ -1,0 +1,39 @@
+#include "config/program_settings.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/temp_folder.h"
+
+namespace brevora {
+namespace {
+
+using testing::TempFolder;
+
+// Brevora.ini: the podcast address read back with its final "/", other
+// sections and keys kept as they were, a missing file read as no address.
+TEST(ProgramSettings, PodcastAddress) {
+  TempFolder folder;
+  EXPECT_EQ(ReadPodcastAddress(folder.path()), "");
+  ASSERT_EQ(WritePodcastAddress(folder.path(), "http://myserver/news"), 0);
+  EXPECT_EQ(folder.Read("Brevora.ini"), "[Publishing]\nPodcastAddress=http://myserver/news\n");
+  EXPECT_EQ(ReadPodcastAddress(folder.path()), "http://myserver/news/");
+
+  folder.Write("Brevora.ini",
+               "[Window]\r\nPodcastAddress=not this\r\n[Publishing]\r\nOther=1\r\n"
+               "PodcastAddress=http://old/\r\n[Later]\r\nKey=2\r\n");
+  EXPECT_EQ(ReadPodcastAddress(folder.path()), "http://old/");
+  ASSERT_EQ(WritePodcastAddress(folder.path(), "https://new.example/"), 0);
+  EXPECT_EQ(folder.Read("Brevora.ini"),
+            "[Window]\nPodcastAddress=not this\n[Publishing]\nOther=1\n"
+            "PodcastAddress=https://new.example/\n[Later]\nKey=2\n");
+  ASSERT_EQ(WritePodcastAddress(folder.path(), ""), 0);
+  EXPECT_EQ(ReadPodcastAddress(folder.path()), "");
+
+  folder.Write("Brevora.ini", "[Publishing]\nOther=1\n[Later]\nKey=2\n");
+  ASSERT_EQ(WritePodcastAddress(folder.path(), "http://a/"), 0);
+  EXPECT_EQ(folder.Read("Brevora.ini"),
+            "[Publishing]\nOther=1\nPodcastAddress=http://a/\n[Later]\nKey=2\n");
+}
+
+}  // namespace
+}  // namespace brevora
