@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 #include "channels/channel_editor_rules.h"
@@ -59,24 +60,20 @@ std::string Read(const fs::path& path) {
   return text.str();
 }
 
-// The demo channel from "Run Now" on a first run: MP3 files, NewsXML.xml,
-// playlists and pages in the executing folder's Top, every playlist entry a
-// published file, the icons beside Top, and nothing in Brevora.log.
-TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
-  auto engine = EspeakEngine::Create();
-  ASSERT_NE(engine, nullptr);
-  testing::TempFolder root;
-  // The program folder first, so that the run's log is opened in it. The
-  // working and executing folders are new: a first run.
+// A program folder below `root` with the built crawler and command
+// interpreter, the demo feeds, the icons and the Demo channel chosen in the
+// mp3 format. The program folder comes first, so that the run's log is opened
+// in it; the working and executing folders are new: a first run.
+std::unique_ptr<DemoRun> DemoProgram(testing::TempFolder& root, SpeechEngine* engine) {
   fs::create_directories(root.path() + "program");
-  DemoRun run(root.path(), engine.get());
+  auto run = std::make_unique<DemoRun>(root.path(), engine);
   const fs::path built = PROGRAM_FOLDER;
   for (const char* name :
        {"Brevora.jar", "htmlparser.jar", "juniversalchardet.jar", "brevora-cmd"}) {
-    fs::create_symlink(built / name, fs::path(run.program) / name);
+    fs::create_symlink(built / name, fs::path(run->program) / name);
   }
-  fs::copy(built / "feeds", fs::path(run.program) / "feeds", fs::copy_options::recursive);
-  fs::copy(built / "icons", fs::path(run.program) / "icons", fs::copy_options::recursive);
+  fs::copy(built / "feeds", fs::path(run->program) / "feeds", fs::copy_options::recursive);
+  fs::copy(built / "icons", fs::path(run->program) / "icons", fs::copy_options::recursive);
   ChannelRecord demo;
   demo.name = "Demo";
   demo.url = "feeds/demo.xml";
@@ -84,19 +81,29 @@ TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
   std::string line;
   FormatChannel(demo, line);
   root.Write("program/Channels.txt", line + "\r\n");
-  root.Write("program/Brevora.cfg", "WorkingFolder=" + run.work + "\r\nExecutingFolder=" +
-                                        run.exec + "\r\nChannels=Demo\r\nFormat=mp3\r\n");
+  root.Write("program/Brevora.cfg", "WorkingFolder=" + run->work + "\r\nExecutingFolder=" +
+                                        run->exec + "\r\nChannels=Demo\r\nFormat=mp3\r\n");
   unsetenv("JAVA_HOME");  // the runtime on the search path
+  return run;
+}
 
-  RunWorker(run);
-  EXPECT_EQ(run.finished, 1);
+// The demo channel from "Run Now" on a first run: MP3 files, NewsXML.xml,
+// playlists and pages in the executing folder's Top, every playlist entry a
+// published file, the icons beside Top, and nothing in Brevora.log.
+TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
+  auto engine = EspeakEngine::Create();
+  ASSERT_NE(engine, nullptr);
+  testing::TempFolder root;
+  const auto run = DemoProgram(root, engine.get());
+  RunWorker(*run);
+  EXPECT_EQ(run->finished, 1);
   EXPECT_EQ(root.Read("program/Brevora.log"), "");
-  const fs::path top = fs::path(run.exec) / "Top";
+  const fs::path top = fs::path(run->exec) / "Top";
   EXPECT_TRUE(fs::exists(top / "NewsXML.xml"));
   EXPECT_TRUE(fs::exists(top / "index.html"));
   EXPECT_TRUE(fs::exists(top / "Demo" / "Demo.html"));
   EXPECT_TRUE(fs::exists(top / "Demo" / "Demo.asx"));
-  EXPECT_TRUE(fs::exists(fs::path(run.exec) / "icons" / "audio.png"));
+  EXPECT_TRUE(fs::exists(fs::path(run->exec) / "icons" / "audio.png"));
   std::istringstream playlist(Read(top / "Demo" / "Demo.m3u"));
   int entries = 0;
   for (std::string entry; std::getline(playlist, entry);) {
@@ -106,6 +113,39 @@ TEST(CrawlerRun, DemoChannelPublishesSpokenNews) {
   }
   EXPECT_EQ(entries, 5);
   EXPECT_FALSE(fs::exists(top / "Demo" / "Listening" / "01 Playlists and pages.txt"));
+  EXPECT_TRUE(fs::exists(top / "podcast.xml"));
+  EXPECT_TRUE(fs::exists(top / "Demo" / "podcast.xml"));
+}
+
+// The published podcast feed as a feed reader sees it: well formed, five
+// episodes, each with an enclosure of the published file's length and type.
+TEST(CrawlerRun, DemoPodcastFeedReadsAsAFeed) {
+  if (std::system("/usr/bin/python3 -c 'import feedparser' 2>/dev/null") != 0) {
+    GTEST_SKIP() << "python3-feedparser is not installed";
+  }
+  auto engine = EspeakEngine::Create();
+  ASSERT_NE(engine, nullptr);
+  testing::TempFolder root;
+  const auto run = DemoProgram(root, engine.get());
+  RunWorker(*run);
+  ASSERT_EQ(root.Read("program/Brevora.log"), "");
+  // For each episode: its enclosure's file exists with the stated length.
+  const std::string check =
+      "import feedparser, os, sys, urllib.parse\n"
+      "top = sys.argv[1]\n"
+      "feed = feedparser.parse(os.path.join(top, 'podcast.xml'))\n"
+      "assert not feed.bozo, feed.bozo_exception\n"
+      "assert len(feed.entries) == 5, len(feed.entries)\n"
+      "for e in feed.entries:\n"
+      "    (enc,) = e.enclosures\n"
+      "    assert enc.type == 'audio/mpeg', enc.type\n"
+      "    path = os.path.join(top, urllib.parse.unquote(enc.href))\n"
+      "    assert int(enc.length) == os.path.getsize(path), (enc.length, path)\n"
+      "    assert e.title and e.id and e.itunes_duration and e.published_parsed\n";
+  root.Write("check.py", check);
+  EXPECT_EQ(
+      std::system(("/usr/bin/python3 " + root.path() + "check.py '" + run->exec + "/Top'").c_str()),
+      0);
 }
 
 }  // namespace

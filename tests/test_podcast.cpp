@@ -1,7 +1,5 @@
 // The publishing step of a run: tags, durations and podcast feeds over a
 // small working folder, as the crawler and the pass leave it.
-#include "pipeline/podcast.h"
-
 #include <gtest/gtest.h>
 #include <taglib/attachedpictureframe.h>
 #include <taglib/id3v2tag.h>
@@ -18,6 +16,7 @@
 
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
+#include "pipeline/podcast.h"
 #include "pipeline/run_log.h"
 
 namespace brevora {
@@ -32,14 +31,20 @@ std::string NewsIndex(const std::string& extension) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<news generator=\"Brevora\" date=\"x\" "
          "format=\"mp3\">\n  <channel name=\"Demo &amp; Co\" url=\"feeds/demo.xml\">\n"
          "    <category name=\"Getting started\">\n      <article>\n"
-         "        <title>Your first run</title>\n        <url>http://news.example/first?a=1&amp;b=2</url>\n"
+         "        <title>Your first run</title>\n        "
+         "<url>http://news.example/first?a=1&amp;b=2</url>\n"
          "        <date>Mon, 07 Dec 2026 09:30:00 +0100</date>\n"
          "        <text>Demo/Getting started/01 Your first run.txt</text>\n"
-         "        <audio>Demo/Getting started/01 Your first run" + extension + "</audio>\n"
-         "      </article>\n      <article>\n        <title>Fish &lt;&amp;&gt; chips \xEF\xBF\xBF</title>\n"
+         "        <audio>Demo/Getting started/01 Your first run" +
+         extension +
+         "</audio>\n"
+         "      </article>\n      <article>\n        <title>Fish &lt;&amp;&gt; chips "
+         "\xEF\xBF\xBF</title>\n"
          "        <url></url>\n        <date>2026-12-06T08:00:00Z</date>\n"
          "        <text>Demo/Getting started/02 Fish chips.txt</text>\n"
-         "        <audio>Demo/Getting started/02 Fish chips" + extension + "</audio>\n"
+         "        <audio>Demo/Getting started/02 Fish chips" +
+         extension +
+         "</audio>\n"
          "      </article>\n    </category>\n  </channel>\n</news>\n";
 }
 
@@ -65,8 +70,8 @@ struct Tree {
                      "\n#EXTINF:-1,Gone\nGetting started/09 Gone" + ext + "\n");
     folder.Write("work/Top/Demo/Demo.html",
                  "<html>\n<head>\n<title>Demo</title>\n</head>\n<body><audio controls "
-                 "preload=\"none\" src=\"Getting%20started/01%20Your%20first%20run" + ext +
-                     "\"></audio> <a href=\"x\">Download</a></body></html>\n");
+                 "preload=\"none\" src=\"Getting%20started/01%20Your%20first%20run" +
+                     ext + "\"></audio> <a href=\"x\">Download</a></body></html>\n");
     folder.Write("work/Top/index.html", "<html><head><title>All</title></head></html>\n");
   }
 
@@ -149,7 +154,8 @@ TEST(PodcastPublishing, Mp3TagsDurationsAndFeeds) {
     EXPECT_EQ(TextFrame(*tag, "TCON"), "Podcast");
     EXPECT_EQ(TextFrame(*tag, "WOAS"), "http://news.example/first?a=1&b=2");
     ASSERT_FALSE(tag->frameListMap()["APIC"].isEmpty());
-    auto* cover = static_cast<TagLib::ID3v2::AttachedPictureFrame*>(tag->frameListMap()["APIC"].front());
+    auto* cover =
+        static_cast<TagLib::ID3v2::AttachedPictureFrame*>(tag->frameListMap()["APIC"].front());
     EXPECT_EQ(cover->mimeType().to8Bit(), "image/png");
   }
   // The audio after the tag is the encoder's, byte for byte.
@@ -184,13 +190,14 @@ TEST(PodcastPublishing, Mp3TagsDurationsAndFeeds) {
   EXPECT_EQ(all[0].at("itunes:duration"), "0:02");
   EXPECT_EQ(all[1].at("title"), "Fish <&> chips ");
   EXPECT_EQ(all[1].at("pubDate"), "Sun, 06 Dec 2026 08:00:00 +0000");
-  EXPECT_EQ(all[2].at("title"), "Unlisted");  // what its path says
+  EXPECT_EQ(all[2].at("title"), "Unlisted");                           // what its path says
   EXPECT_EQ(all[2].at("pubDate"), "Sat, 05 Dec 2026 12:00:00 +0000");  // the run's
   for (const auto& item : all) {
-    const std::string path = "work/Top/" + QUrl::fromPercentEncoding(
-                                               QByteArray::fromStdString(item.at("enclosure.url")))
-                                               .toStdString();
-    EXPECT_EQ(item.at("enclosure.length"), std::to_string(fs::file_size(tree.folder.path() + path)));
+    const std::string path =
+        "work/Top/" + QUrl::fromPercentEncoding(QByteArray::fromStdString(item.at("enclosure.url")))
+                          .toStdString();
+    EXPECT_EQ(item.at("enclosure.length"),
+              std::to_string(fs::file_size(tree.folder.path() + path)));
   }
   const auto demo = Items(tree.Top("Demo/podcast.xml"));
   ASSERT_EQ(demo.size(), 3u);

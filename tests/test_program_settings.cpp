@@ -1,7 +1,6 @@
-#include "config/program_settings.h"
-
 #include <gtest/gtest.h>
 
+#include "config/program_settings.h"
 #include "fakes/temp_folder.h"
 
 namespace brevora {

@@ -25,11 +25,11 @@ CPublishingDlg::CPublishingDlg(const std::string& programFolder, UserPrompt& pro
   addressEdit_->setPlaceholderText(QStringLiteral("http://myserver/news/"));
   addressEdit_->setMinimumWidth(addressEdit_->fontMetrics().averageCharWidth() * 48);
   label->setBuddy(addressEdit_);
-  auto* note = new QLabel(
-      QStringLiteral("The address under which a web server serves the executing folder. "
-                     "Podcast apps find the episodes by it; leave it empty to keep the "
-                     "feeds' addresses relative."),
-      this);
+  auto* note =
+      new QLabel(QStringLiteral("The address under which a web server serves the executing folder. "
+                                "Podcast apps find the episodes by it; leave it empty to keep the "
+                                "feeds' addresses relative."),
+                 this);
   note->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));

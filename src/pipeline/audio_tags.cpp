@@ -1,7 +1,5 @@
 #include "pipeline/audio_tags.h"
 
-#include <cstdlib>
-
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>
 #include <taglib/fileref.h>
@@ -11,6 +9,8 @@
 #include <taglib/textidentificationframe.h>
 #include <taglib/urllinkframe.h>
 #include <taglib/wavfile.h>
+
+#include <cstdlib>
 
 namespace brevora {
 
@@ -58,8 +58,8 @@ bool WriteMp3Tags(const std::string& path, const AudioTags& tags) {
     auto* cover = new TagLib::ID3v2::AttachedPictureFrame;
     cover->setMimeType("image/png");
     cover->setType(TagLib::ID3v2::AttachedPictureFrame::FrontCover);
-    cover->setPicture(TagLib::ByteVector(tags.coverPng.data(),
-                                         static_cast<unsigned>(tags.coverPng.size())));
+    cover->setPicture(
+        TagLib::ByteVector(tags.coverPng.data(), static_cast<unsigned>(tags.coverPng.size())));
     tag->addFrame(cover);
   }
   return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripOthers, TagLib::ID3v2::v4);

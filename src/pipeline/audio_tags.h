@@ -10,9 +10,9 @@ struct AudioTags {
   std::string artist;  // the channel; also the album artist
   std::string album;   // "CHANNEL - CATEGORY"
   int track = 0;
-  std::string date;     // "2026-12-08"
-  std::string address;  // the article's address: the comment and WOAS
-  std::string coverPng; // the bytes of a PNG picture; empty for none
+  std::string date;      // "2026-12-08"
+  std::string address;   // the article's address: the comment and WOAS
+  std::string coverPng;  // the bytes of a PNG picture; empty for none
 };
 
 // Writes an ID3v2.4 tag (title, artist, album artist, album, track, date,

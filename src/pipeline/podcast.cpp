@@ -34,11 +34,16 @@ std::string Unescape(std::string_view text) {
       continue;
     }
     const std::string_view name = text.substr(i + 1, end - i - 1);
-    if (name == "amp") out += '&';
-    else if (name == "lt") out += '<';
-    else if (name == "gt") out += '>';
-    else if (name == "quot") out += '"';
-    else if (name == "apos") out += '\'';
+    if (name == "amp")
+      out += '&';
+    else if (name == "lt")
+      out += '<';
+    else if (name == "gt")
+      out += '>';
+    else if (name == "quot")
+      out += '"';
+    else if (name == "apos")
+      out += '\'';
     else {
       out += text.substr(i, end - i + 1);  // not one of ours: as it stands
     }
@@ -88,13 +93,23 @@ std::string XmlText(std::string_view text, bool oneLine = true) {
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
       case '\n':
       case '\r':
-      case '\t': out += oneLine ? ' ' : static_cast<char>(c); break;
+      case '\t':
+        out += oneLine ? ' ' : static_cast<char>(c);
+        break;
       default:
         if (c < 0x20) break;  // a control character XML refuses
         // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are refused too.
@@ -129,7 +144,8 @@ std::string EncodePath(std::string_view path) {
 std::string DecodePath(std::string_view text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+    if (text[i] == '%' && i + 2 < text.size() &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
         std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
       out += static_cast<char>(std::stoi(std::string(text.substr(i + 1, 2)), nullptr, 16));
       i += 2;
@@ -215,7 +231,9 @@ std::time_t ParseFeedDate(std::string_view date) {
         ++at;
         if (!ReadNumber(date, at, 2, second)) return -1;
       }
-      while (at < date.size() && (date[at] == '.' || std::isdigit(static_cast<unsigned char>(date[at])))) ++at;
+      while (at < date.size() &&
+             (date[at] == '.' || std::isdigit(static_cast<unsigned char>(date[at]))))
+        ++at;
       if (!ReadZone(date.substr(at), offset)) return -1;
     } else if (at != date.size()) {
       return -1;
@@ -340,7 +358,8 @@ std::string WithDurations(const std::string& m3u, const fs::path& folder,
 std::string WithFeedAndDurations(std::string page, const fs::path& folder,
                                  const std::map<std::string, int>& seconds, const fs::path& top) {
   const std::string link =
-      "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Podcast\" href=\"podcast.xml\">\n";
+      "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Podcast\" "
+      "href=\"podcast.xml\">\n";
   if (page.find(link) == std::string::npos) {
     const size_t head = page.find("</head>");
     if (head != std::string::npos) page.insert(head, link);
@@ -350,7 +369,8 @@ std::string WithFeedAndDurations(std::string page, const fs::path& folder,
     const size_t start = at + marker.size();
     const size_t end = page.find('"', start);
     if (end == std::string::npos) break;
-    const auto found = seconds.find(Relative(top, folder / DecodePath(page.substr(start, end - start))));
+    const auto found =
+        seconds.find(Relative(top, folder / DecodePath(page.substr(start, end - start))));
     const size_t download = page.find("Download</a>", end);
     if (found == seconds.end() || download == std::string::npos) continue;
     const size_t after = download + 12;
@@ -368,7 +388,8 @@ std::string WithIndexDurations(std::string xml, const std::map<std::string, int>
     if (end == std::string::npos) break;
     const auto found = seconds.find(Unescape(xml.substr(at + open.size(), end - at - open.size())));
     if (found == seconds.end()) continue;
-    const std::string element = "\n        <duration>" + std::to_string(found->second) + "</duration>";
+    const std::string element =
+        "\n        <duration>" + std::to_string(found->second) + "</duration>";
     const size_t after = end + close.size();
     if (xml.compare(after, element.size(), element) != 0) xml.insert(after, element);
   }
@@ -401,8 +422,8 @@ std::vector<PodcastArticle> ReadNewsIndex(std::string_view xml) {
       article.textPath = ElementText(block, "text");
       article.audioPath = ElementText(block, "audio");
       const size_t slash = article.audioPath.rfind('/');
-      article.track =
-          TrackOf(slash == std::string::npos ? article.audioPath : article.audioPath.substr(slash + 1));
+      article.track = TrackOf(slash == std::string::npos ? article.audioPath
+                                                         : article.audioPath.substr(slash + 1));
       articles.push_back(std::move(article));
       at = end;
     }
@@ -416,8 +437,8 @@ PodcastArticle ArticleFromPath(const std::string& audioPath) {
   std::vector<std::string> parts;
   for (size_t start = 0;;) {
     const size_t slash = audioPath.find('/', start);
-    parts.push_back(audioPath.substr(start, slash == std::string::npos ? std::string::npos
-                                                                        : slash - start));
+    parts.push_back(
+        audioPath.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
     if (slash == std::string::npos) break;
     start = slash + 1;
   }
@@ -480,9 +501,12 @@ std::string PodcastAddressProblem(std::string_view address) {
     lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   size_t host = 0;
-  if (lower.starts_with("http://")) host = 7;
-  else if (lower.starts_with("https://")) host = 8;
-  else return message;
+  if (lower.starts_with("http://"))
+    host = 7;
+  else if (lower.starts_with("https://"))
+    host = 8;
+  else
+    return message;
   const size_t end = lower.find_first_of("/:?#", host);
   if ((end == std::string::npos ? lower.size() : end) == host) return message;
   if (lower.find_first_of("?#") != std::string::npos) return message;
@@ -575,8 +599,8 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     AudioTags tags;
     tags.title = article.title;
     tags.artist = article.channel;
-    tags.album = article.category.empty() ? article.channel
-                                          : article.channel + " - " + article.category;
+    tags.album =
+        article.category.empty() ? article.channel : article.channel + " - " + article.category;
     tags.track = article.track;
     const std::time_t date = article.date.empty() ? -1 : ParseFeedDate(article.date);
     tags.date = IsoDate(date >= 0 ? date : options.runTime);
@@ -603,9 +627,10 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
       failed("cannot read " + file.string());
       continue;
     }
-    const std::string changed = file.extension() == ".m3u"
-                                    ? WithDurations(content, file.parent_path(), seconds, top)
-                                    : WithFeedAndDurations(content, file.parent_path(), seconds, top);
+    const std::string changed =
+        file.extension() == ".m3u"
+            ? WithDurations(content, file.parent_path(), seconds, top)
+            : WithFeedAndDurations(content, file.parent_path(), seconds, top);
     if (changed != content && WriteFileAtomically(file.string(), changed) != 0) {
       failed("cannot write " + file.string());
     }
@@ -618,8 +643,9 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
   }
 
   // The feeds: one of every channel, one of each.
-  PodcastFeedInfo all{"Brevora news", "The news of every channel, spoken by Brevora.",
-                      options.language, "podcast.xml", options.address, options.runTime};
+  PodcastFeedInfo all{"Brevora news",   "The news of every channel, spoken by Brevora.",
+                      options.language, "podcast.xml",
+                      options.address,  options.runTime};
   if (WriteFileAtomically((top / "podcast.xml").string(), PodcastFeed(all, articles)) != 0) {
     failed("cannot write " + (top / "podcast.xml").string());
   }
@@ -631,8 +657,12 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
   for (const auto& [folder, channelArticles] : byFolder) {
     const std::string name =
         channelArticles.front().channel.empty() ? folder : channelArticles.front().channel;
-    PodcastFeedInfo one{name, "The news of " + name + ", spoken by Brevora.", options.language,
-                        folder + "/podcast.xml", options.address, options.runTime};
+    PodcastFeedInfo one{name,
+                        "The news of " + name + ", spoken by Brevora.",
+                        options.language,
+                        folder + "/podcast.xml",
+                        options.address,
+                        options.runTime};
     const std::string path = (top / folder / "podcast.xml").string();
     if (WriteFileAtomically(path, PodcastFeed(one, channelArticles)) != 0) {
       failed("cannot write " + path);

@@ -21,10 +21,10 @@ struct PodcastArticle {
   std::string date;  // as the feed gave it; may be empty
   std::string textPath;
   std::string audioPath;
-  int track = 0;          // the NN of "NN TITLE"
-  int seconds = 0;        // whole seconds of audio
-  uint64_t bytes = 0;     // the audio file's size
-  std::string summary;    // the first 300 characters of the article's text
+  int track = 0;        // the NN of "NN TITLE"
+  int seconds = 0;      // whole seconds of audio
+  uint64_t bytes = 0;   // the audio file's size
+  std::string summary;  // the first 300 characters of the article's text
 };
 
 // The articles NewsXML.xml lists, in its order; what it does not hold, or
@@ -53,9 +53,9 @@ std::string PodcastAddressProblem(std::string_view address);
 struct PodcastFeedInfo {
   std::string title;
   std::string description;
-  std::string language;      // "en-gb"; may be empty
-  std::string selfPath;      // the feed's own path below Top ("podcast.xml", "Demo/podcast.xml")
-  std::string address;       // the podcast address (ending with "/"); empty: relative addresses
+  std::string language;  // "en-gb"; may be empty
+  std::string selfPath;  // the feed's own path below Top ("podcast.xml", "Demo/podcast.xml")
+  std::string address;   // the podcast address (ending with "/"); empty: relative addresses
   std::time_t buildTime = 0;
 };
 
