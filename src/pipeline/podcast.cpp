@@ -174,6 +174,16 @@ std::string CoverAddress(const PodcastFeedInfo& info) {
   return up + "icons/brevora.png";
 }
 
+// Whether the address is one a listener can open: http or https. A local
+// channel's articles are files of the machine that ran it, never published.
+bool IsWebAddress(std::string_view address) {
+  std::string lower;
+  for (const char c : address.substr(0, 8)) {
+    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return lower.starts_with("http://") || lower.starts_with("https://");
+}
+
 // --- Dates ---------------------------------------------------------------------
 
 const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -538,7 +548,7 @@ std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastAr
     if (!article.summary.empty()) {
       out += "    <description>" + XmlText(article.summary) + "</description>\n";
     }
-    if (!article.url.empty()) out += "    <link>" + XmlText(article.url) + "</link>\n";
+    if (IsWebAddress(article.url)) out += "    <link>" + XmlText(article.url) + "</link>\n";
     out += "    <guid isPermaLink=\"false\">" +
            StableGuid(article.url.empty() ? article.audioPath : article.url) + "</guid>\n";
     out += "    <pubDate>" + Rfc822Date(article.date, info.buildTime) + "</pubDate>\n";
@@ -604,7 +614,7 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     tags.track = article.track;
     const std::time_t date = article.date.empty() ? -1 : ParseFeedDate(article.date);
     tags.date = IsoDate(date >= 0 ? date : options.runTime);
-    tags.address = article.url;
+    tags.address = IsWebAddress(article.url) ? article.url : std::string();
     tags.coverPng = cover;
     const bool tagged = extension == ".mp3" ? WriteMp3Tags(file, tags) : WriteWavTags(file, tags);
     if (!tagged) failed("cannot tag " + file);
