@@ -1,6 +1,7 @@
 // A whole run with the real crawler on the Java runtime over the demo channel,
 // the real speech engine and MP3 encoder: what a user gets from "Run Now".
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include "channels/channel_record.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/audio_converter.h"
+#include "pipeline/command_line.h"
 #include "pipeline/espeak_engine.h"
 #include "pipeline/run_progress.h"
 #include "pipeline/run_worker.h"
@@ -146,6 +148,42 @@ TEST(CrawlerRun, DemoPodcastFeedReadsAsAFeed) {
   EXPECT_EQ(
       std::system(("/usr/bin/python3 " + root.path() + "check.py '" + run->exec + "/Top'").c_str()),
       0);
+}
+
+// "--run-now": the Demo channel from a data folder of its own, without a
+// window or a display: the phases and files as lines, the published files,
+// exit 0; without Brevora.cfg exit 2 and why.
+TEST(CrawlerRun, RunNowWithoutAWindow) {
+  testing::TempFolder root;
+  const std::string data = root.path() + "data";
+  const std::string run = QuoteArgument(BREVORA_PATH) + " --run-now --data-folder " +
+                          QuoteArgument(data) + " > " + QuoteArgument(root.path() + "out") +
+                          " 2>&1";
+  const auto exitCode = [&] {
+    const int status = std::system(("env -u DISPLAY -u WAYLAND_DISPLAY " + run).c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(exitCode(), 2);
+  EXPECT_EQ(root.Read("out"), "Brevora.cfg not found in " + data + "/\n");
+  ChannelRecord demo;
+  demo.name = "Demo";
+  demo.url = std::string(PROGRAM_FOLDER) + "/feeds/demo.xml";
+  demo.rssFilter = kDefaultRssFilter;
+  std::string line;
+  FormatChannel(demo, line);
+  root.Write("data/Channels.txt", line + "\r\n");
+  root.Write("data/Brevora.cfg", "WorkingFolder=" + root.path() + "work\r\nExecutingFolder=" +
+                                     root.path() + "exec\r\nStartDownloading=Mon\r\n"
+                                     "StartTimes=07:00:00,17:00:00\r\nChannels=Demo\r\n"
+                                     "Format=mp3\r\nVoice=\r\nAdvanced=False\r\n");
+  EXPECT_EQ(exitCode(), 0) << root.Read("out");
+  const std::string out = root.Read("out");
+  EXPECT_TRUE(out.starts_with("Clearing the working folder...\nCrawling the channels...\n")) << out;
+  EXPECT_NE(out.find("Speaking article 5 of 5: "), std::string::npos) << out;
+  EXPECT_TRUE(out.ends_with("5 of 5 articles converted.\n")) << out;
+  EXPECT_TRUE(fs::exists(root.path() + "exec/Top/podcast.xml"));
+  EXPECT_TRUE(fs::exists(root.path() + "exec/icons/brevora.png"));
+  EXPECT_EQ(root.Read("data/Brevora.log"), "");
 }
 
 }  // namespace

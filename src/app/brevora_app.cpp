@@ -4,17 +4,17 @@
 
 #include "app/app_icon.h"
 #include "app/brevora_dlg.h"
-#include "platform/program_folder.h"
 
 namespace brevora {
 
-int CBrevoraApp::InitInstance() {
-  programFolder_ = brevora::GetProgramFolder();
+int CBrevoraApp::InitInstance(const ProgramFolders& folders) {
+  folders_ = folders;
   QApplication::setWindowIcon(AppIcon());
   // The window may hide into the tray; the program ends with the window alone.
   QApplication::setQuitOnLastWindowClosed(false);
   MainWindowServices services;
-  services.programFolder = programFolder_;
+  services.programFolder = folders_.data;
+  services.installFolder = folders_.install;
   CBrevoraDlg window(std::move(services));
   if (!window.OnInitDialog()) return 0;
   QObject::connect(&window, &QDialog::finished, qApp, &QCoreApplication::quit);

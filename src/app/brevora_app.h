@@ -2,17 +2,19 @@
 
 #include <string>
 
+#include "config/program_folders.h"
+
 namespace brevora {
 
-// The program: finds its folder, runs the main window, and ends with it.
+// The program's window: runs the main window over the folders, and ends with it.
 class CBrevoraApp {
  public:
   // Runs the whole program; returns the process's exit code.
-  int InitInstance();
-  const std::string& GetProgramFolder() const { return programFolder_; }
+  int InitInstance(const ProgramFolders& folders);
+  const std::string& GetProgramFolder() const { return folders_.data; }
 
  private:
-  std::string programFolder_;
+  ProgramFolders folders_;
 };
 
 }  // namespace brevora

@@ -68,6 +68,8 @@ const char kTextOnly[] =
 CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
     : QDialog(parent),
       programFolder_(std::move(services.programFolder)),
+      installFolder_(services.installFolder.empty() ? programFolder_
+                                                    : std::move(services.installFolder)),
       prompt_(services.prompt),
       fileDialogs_(services.fileDialogs),
       clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }),
@@ -340,7 +342,7 @@ void CBrevoraDlg::OnPublishing() {
 }
 
 void CBrevoraDlg::OnHelp() {
-  if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(programFolder_, this);
+  if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(installFolder_, this);
   helpWindow_->ShowContents();
 }
 

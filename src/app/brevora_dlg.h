@@ -32,7 +32,8 @@ inline constexpr int kLanguageRole = Qt::UserRole + 1;
 // give a temporary program folder, scripted prompts and dialogs, a fake
 // speech engine and a clock of their own.
 struct MainWindowServices {
-  std::string programFolder;           // ends with "/"
+  std::string programFolder;           // the data folder; ends with "/"
+  std::string installFolder;           // help/, icons/, the crawler; empty: programFolder
   UserPrompt* prompt = nullptr;        // nothing: message boxes
   FileDialogs* fileDialogs = nullptr;  // nothing: the standard dialogs
   // Creates the speech engine; nothing returned means no speech (text-only
@@ -144,7 +145,8 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void ReleaseSpeech();
   void EndWindow();
 
-  std::string programFolder_;
+  std::string programFolder_;  // the data folder
+  std::string installFolder_;
   std::unique_ptr<UserPrompt> ownPrompt_;
   std::unique_ptr<FileDialogs> ownFileDialogs_;
   UserPrompt* prompt_;

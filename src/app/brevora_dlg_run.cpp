@@ -129,6 +129,7 @@ void CBrevoraDlg::StartWorker() {
   const bool voice = controls_.voiceCombo->currentIndex() >= 0;
   RunValues values{
       programFolder_,
+      installFolder_,
       record_.workingFolder,
       record_.executingFolder,
       record_.outputFormat,

@@ -1,9 +1,42 @@
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
 
 #include "app/brevora_app.h"
+#include "app/command_line_options.h"
+#include "config/program_folders.h"
+#include "pipeline/headless_run.h"
+#include "platform/program_folder.h"
 
 int main(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const brevora::CommandLineOptions options = brevora::ParseCommandLine(arguments);
+  if (!options.error.empty()) {
+    std::fprintf(stderr, "%s\nbrevora --help lists the options.\n", options.error.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(brevora::CommandLineHelp().toLocal8Bit().constData(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("Brevora 1.0.0");
+    return 0;
+  }
+  const std::string install = brevora::GetProgramFolder();
+  const brevora::ProgramFolders folders =
+      brevora::ChooseProgramFolders(install, brevora::IsWritableFolder(install), options.dataFolder,
+                                    std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  const std::string problem = brevora::PrepareDataFolder(folders);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 2;
+  }
+  if (options.runNow) return brevora::RunHeadless(folders, std::cerr);
+
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Brevora"));
-  return brevora::CBrevoraApp().InitInstance();
+  return brevora::CBrevoraApp().InitInstance(folders);
 }

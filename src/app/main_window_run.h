@@ -19,7 +19,8 @@ class SpeechEngine;
 // The values a run reads, taken from the window's controls just before the
 // run starts; the locked controls keep them unchanged while it lasts.
 struct RunValues {
-  std::string programFolder;
+  std::string programFolder;  // the data folder
+  std::string installFolder;
   std::string workingFolder;
   std::string executingFolder;
   std::string outputFormat;
@@ -47,6 +48,7 @@ class MainWindowRun : public RunParameters, public RunProgress {
 
   // RunParameters
   std::string ProgramFolder() const override;
+  std::string InstallFolder() const override { return Values().installFolder; }
   std::string WorkingFolder() const override;
   std::string ExecutingFolder() const override;
   std::string OutputFormat() const override;

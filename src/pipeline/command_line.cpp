@@ -88,7 +88,8 @@ std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& wor
 }
 
 std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
-                           const std::optional<std::string>& javaHome) {
+                           const std::optional<std::string>& javaHome,
+                           const std::string& dataFolder) {
   std::string runtime = "java";
   if (javaHome) runtime = *javaHome + syntax.separator + "bin" + syntax.separator + "java";
   std::string command = QuoteArgument(runtime) + " -classpath ";
@@ -98,7 +99,8 @@ std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& progr
     if (i > 0) command += syntax.classPathSeparator;
     command += QuoteArgument(programFolder + jars[i]);
   }
-  return command + "  org.tidewire.WebCrawler " + QuoteArgument(programFolder);
+  return command + "  org.tidewire.WebCrawler " +
+         QuoteArgument(dataFolder.empty() ? programFolder : dataFolder);
 }
 
 std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCtype,

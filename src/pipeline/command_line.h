@@ -40,9 +40,12 @@ std::string QuoteArgument(std::string_view text);
 // The command lines of a run (W the working folder, E the executing folder,
 // P the program folder ending with its separator).
 std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& workingFolder);
-// `javaHome` is the value of JAVA_HOME, nothing when it is not set.
+// `javaHome` is the value of JAVA_HOME, nothing when it is not set. The class
+// path names the jars of `programFolder`; the crawler's one argument is
+// `dataFolder`, or `programFolder` when that is empty.
 std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
-                           const std::optional<std::string>& javaHome);
+                           const std::optional<std::string>& javaHome,
+                           const std::string& dataFolder = {});
 // The crawler ends by itself within 30 minutes; the run ends it 3 minutes
 // after that, so that one site that never answers cannot hold a run forever.
 inline constexpr std::chrono::seconds kCrawlerTimeLimit{33 * 60};

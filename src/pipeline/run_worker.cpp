@@ -43,14 +43,15 @@ bool RunAll(RunParameters& run, const std::vector<std::string>& commands) {
 bool RunSteps(RunParameters& run) {
   if (!FoldersAreSet(run)) return false;
   RunProgress& progress = run.Progress();
-  const CommandSyntax syntax = SyntaxOf(CurrentPlatformFamily(), run.ProgramFolder());
+  const CommandSyntax syntax = SyntaxOf(CurrentPlatformFamily(), run.InstallFolder());
   progress.PhaseStarted(RunPhase::Clearing);
   if (!RunAll(run, {ClearWorkCommand(syntax, run.WorkingFolder())})) return false;
   progress.PhaseStarted(RunPhase::Crawling);
   const CommandOptions crawler{
       kCrawlerTimeLimit,
       CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"))};
-  if (RunCommand(CrawlerCommand(syntax, run.ProgramFolder(), JavaHome()), run.TheCancelEvent(),
+  if (RunCommand(CrawlerCommand(syntax, run.InstallFolder(), JavaHome(), run.ProgramFolder()),
+                 run.TheCancelEvent(),
                  run.Log(), crawler) == 1) {
     return false;
   }
@@ -68,7 +69,7 @@ bool RunSteps(RunParameters& run) {
     // Tags, durations and feeds; a failure is logged and the copy goes on.
     PodcastOptions podcast;
     podcast.workingFolder = run.WorkingFolder();
-    podcast.programFolder = run.ProgramFolder();
+    podcast.programFolder = run.InstallFolder();
     podcast.format = EqualsIgnoringCase(format, "wav") ? "wav" : "mp3";
     podcast.language = run.VoiceLanguage();
     podcast.address = run.PodcastAddress();
@@ -80,7 +81,7 @@ bool RunSteps(RunParameters& run) {
   if (!RunAll(run, PublishCommands(syntax, run.WorkingFolder(), run.ExecutingFolder()))) {
     return false;
   }
-  return RunAll(run, IconCommands(syntax, run.ExecutingFolder(), run.ProgramFolder()));
+  return RunAll(run, IconCommands(syntax, run.ExecutingFolder(), run.InstallFolder()));
 }
 
 }  // namespace

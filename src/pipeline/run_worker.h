@@ -30,7 +30,12 @@ class Converter {
 class RunParameters {
  public:
   virtual ~RunParameters() = default;
+  // The data folder (Brevora.cfg, Channels.txt, Brevora.log): the crawler's
+  // folder argument.
   virtual std::string ProgramFolder() const = 0;
+  // Where brevora-cmd, the crawler's class path and icons/ lie; the data
+  // folder unless the program is installed apart from its data.
+  virtual std::string InstallFolder() const { return ProgramFolder(); }
   virtual std::string WorkingFolder() const = 0;
   virtual std::string ExecutingFolder() const = 0;
   virtual std::string OutputFormat() const = 0;

@@ -9,6 +9,9 @@ namespace brevora {
 // ("Brevora.cfg", "Channels.txt", ...). Computed once, on the first call.
 std::string GetProgramFolder();
 
+// Whether this process may create files in the folder.
+bool IsWritableFolder(const std::string& folder);
+
 // The folder part of an executable path: everything up to and including the
 // last "/". A path without any "/" gives "./".
 std::string FolderOfPath(const std::string& executablePath);

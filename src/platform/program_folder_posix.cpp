@@ -27,6 +27,10 @@ std::string ReadSelfExe() {
 
 }  // namespace
 
+bool IsWritableFolder(const std::string& folder) {
+  return access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 std::string GetProgramFolder() {
   static const std::string folder = FolderOfPath(ReadSelfExe());
   return folder;

@@ -7,6 +7,7 @@
 #include <QTextBrowser>
 #include <QTimeEdit>
 
+#include "app/command_line_options.h"
 #include "config/configuration.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
@@ -223,6 +224,27 @@ class TestMainWindow : public QObject {
     QTest::mouseClick(c.saveConfigButton, Qt::LeftButton);
     QCOMPARE(h.prompt.shown.size(), size_t{2});
     QVERIFY(!h.window->Ended());
+  }
+
+  // The command line: every option, and what is refused with a reason.
+  void commandLine() {
+    const auto parse = [](QStringList arguments) {
+      arguments.prepend(QStringLiteral("brevora"));
+      return ParseCommandLine(arguments);
+    };
+    CommandLineOptions none = parse({});
+    QVERIFY(!none.runNow && !none.help && !none.version && none.dataFolder.empty());
+    QVERIFY(none.error.empty());
+    CommandLineOptions run = parse({"--run-now", "--data-folder", "/srv/news"});
+    QVERIFY(run.runNow && run.error.empty());
+    QCOMPARE(run.dataFolder, std::string("/srv/news"));
+    QCOMPARE(parse({"--data-folder=/d"}).dataFolder, std::string("/d"));
+    QVERIFY(parse({"-v"}).version && parse({"--help"}).help);
+    QCOMPARE(parse({"--bogus"}).error, std::string("Unknown option 'bogus'."));
+    QVERIFY(!parse({"--data-folder"}).error.empty());
+    QVERIFY(!parse({"--data-folder="}).error.empty());
+    QCOMPARE(parse({"now"}).error, std::string("Unknown argument: now"));
+    QVERIFY(CommandLineHelp().contains(QStringLiteral("--run-now")));
   }
 
   // "Publishing...": an address that is no http or https address with a host
