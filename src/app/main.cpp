@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "app/brevora_app.h"
@@ -25,10 +26,13 @@ int main(int argc, char** argv) {
     std::puts("Brevora 1.0.0");
     return 0;
   }
+  // A writable program folder keeps the data beside the program, unless it was
+  // installed (cmake --install marks it).
   const std::string install = brevora::GetProgramFolder();
-  const brevora::ProgramFolders folders =
-      brevora::ChooseProgramFolders(install, brevora::IsWritableFolder(install), options.dataFolder,
-                                    std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  const bool portable =
+      brevora::IsWritableFolder(install) && !std::filesystem::exists(install + ".installed");
+  const brevora::ProgramFolders folders = brevora::ChooseProgramFolders(
+      install, portable, options.dataFolder, std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   const std::string problem = brevora::PrepareDataFolder(folders);
   if (!problem.empty()) {
     std::fprintf(stderr, "%s\n", problem.c_str());

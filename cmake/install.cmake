@@ -1,0 +1,56 @@
+# Installing: the program and what it finds beside itself in lib/brevora (its
+# install folder; the marker ".installed" keeps its data in the user's data
+# folder even where the folder is writable), the command brevora linked into
+# bin, and the desktop entry, icons, AppStream metainfo and manual page under
+# share. `cpack -G DEB` makes a Debian package of it.
+include(GNUInstallDirs)
+set(BREVORA_INSTALL_FOLDER lib/brevora)
+
+install(TARGETS Brevora brevora-cmd RUNTIME DESTINATION ${BREVORA_INSTALL_FOLDER})
+install(FILES ${BREVORA_PROGRAM_FOLDER}/Brevora.jar ${PROJECT_SOURCE_DIR}/res/Channels.txt
+  DESTINATION ${BREVORA_INSTALL_FOLDER})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/installed DESTINATION ${BREVORA_INSTALL_FOLDER}
+  RENAME .installed)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/help ${PROJECT_SOURCE_DIR}/res/icons
+  ${PROJECT_SOURCE_DIR}/res/feeds DESTINATION ${BREVORA_INSTALL_FOLDER})
+# The crawler's libraries are the system's (Debian's /usr/share/java), linked
+# under the names its class path and manifest give them; and the command.
+install(CODE "
+  set(folder \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${BREVORA_INSTALL_FOLDER}\")
+  file(CREATE_LINK \"${JSOUP_JAR}\" \"\${folder}/htmlparser.jar\" SYMBOLIC)
+  file(CREATE_LINK \"${CHARDET_JAR}\" \"\${folder}/juniversalchardet.jar\" SYMBOLIC)
+  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(CREATE_LINK \"../${BREVORA_INSTALL_FOLDER}/Brevora\"
+       \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/brevora\" SYMBOLIC)
+")
+
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.tidewire.Brevora.desktop
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.tidewire.Brevora.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/brevora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+foreach(size 16 24 32 48 64 128 256)
+  install(FILES ${PROJECT_SOURCE_DIR}/res/app/brevora-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME org.tidewire.Brevora.png)
+endforeach()
+install(FILES ${PROJECT_SOURCE_DIR}/res/app/brevora.svg
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME org.tidewire.Brevora.svg)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_PACKAGE_NAME brevora)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Brevora developers <brevora@tidewire.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turns web news into spoken audio on a schedule")
+set(CPACK_PACKAGE_DESCRIPTION
+  "Brevora reads the news sites and feeds you choose on a schedule, speaks every article into MP3 or WAV files and publishes them with playlists, pages and podcast feeds.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Beyond the shared libraries: what the crawler and the program load at run time.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+  "default-jre-headless | java17-runtime-headless, libjsoup-java, libjuniversalchardet-java, espeak-ng-data, libmp3lame0")
+set(CPACK_STRIP_FILES ON)
+set(CPACK_GENERATOR DEB)
+include(CPack)
