@@ -3,6 +3,7 @@
 # folder even where the folder is writable), the command brevora linked into
 # bin, and the desktop entry, icons, AppStream metainfo and manual page under
 # share. `cpack -G DEB` makes a Debian package of it.
+set(CMAKE_INSTALL_DOCDIR share/doc/brevora)
 include(GNUInstallDirs)
 set(BREVORA_INSTALL_FOLDER lib/brevora)
 
@@ -36,7 +37,8 @@ foreach(size 16 24 32 48 64 128 256)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/res/app/brevora.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME org.tidewire.Brevora.svg)
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/brevora.service
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME brevora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

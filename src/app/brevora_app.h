@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/command_line_options.h"
 #include "config/program_folders.h"
 
 namespace brevora {
@@ -10,7 +11,7 @@ namespace brevora {
 class CBrevoraApp {
  public:
   // Runs the whole program; returns the process's exit code.
-  int InitInstance(const ProgramFolders& folders);
+  int InitInstance(const ProgramFolders& folders, const CommandLineOptions& options = {});
   const std::string& GetProgramFolder() const { return folders_.data; }
 
  private:

@@ -21,6 +21,7 @@
 #include "base/file_io.h"
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/channel_list_dlg.h"
+#include "config/autostart.h"
 #include "config/configuration_commands.h"
 #include "config/main_window_rules.h"
 #include "pipeline/audio_converter.h"
@@ -68,6 +69,9 @@ const char kTextOnly[] =
 CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
     : QDialog(parent),
       programFolder_(std::move(services.programFolder)),
+      autostartPath_(services.autostartPath.empty()
+                         ? AutostartPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))
+                         : std::move(services.autostartPath)),
       installFolder_(services.installFolder.empty() ? programFolder_
                                                     : std::move(services.installFolder)),
       prompt_(services.prompt),
@@ -136,11 +140,21 @@ void CBrevoraDlg::ConnectControls() {
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About Brevora..."), this, &CBrevoraDlg::OnAbout);
     menu.addAction(QStringLiteral("&Publishing..."), this, &CBrevoraDlg::OnPublishing);
+    QAction* login = menu.addAction(QStringLiteral("Start at &login"));
+    login->setCheckable(true);
+    login->setChecked(StartsAtLogin());
+    connect(login, &QAction::toggled, this, &CBrevoraDlg::SetStartAtLogin);
     menu.exec(mapToGlobal(at));
   });
 }
 
 bool CBrevoraDlg::OnInitDialog() {
+  windowLock_ = FileLock::TryLock(programFolder_ + ".Brevora.window.lock");
+  if (!windowLock_) {
+    prompt_->Notify("Brevora is already running with the data folder " + programFolder_ + ".");
+    ended_ = true;
+    return false;
+  }
   record_.firstStartTime = record_.secondStartTime = Now();
   controls_.firstStartTimeEdit->setTime(TimeOfDay(record_.firstStartTime));
   controls_.secondStartTimeEdit->setTime(TimeOfDay(record_.secondStartTime));
@@ -339,6 +353,16 @@ void CBrevoraDlg::OnAbout() {
 void CBrevoraDlg::OnPublishing() {
   CPublishingDlg dialog(programFolder_, *prompt_, this);
   RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
+}
+
+void CBrevoraDlg::SetStartAtLogin(bool on) {
+  if (SetAutostart(autostartPath_, on, installFolder_ + "Brevora") != 0) {
+    prompt_->Notify("The autostart entry " + autostartPath_ + " cannot be written!");
+  }
+}
+
+bool CBrevoraDlg::StartsAtLogin() const {
+  return AutostartOn(autostartPath_);
 }
 
 void CBrevoraDlg::OnHelp() {

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -12,6 +13,7 @@
 #include "channels/gui/channel_dialog_services.h"
 #include "config/configuration.h"
 #include "pipeline/schedule.h"
+#include "platform/file_lock.h"
 
 class QSystemTrayIcon;
 
@@ -40,6 +42,7 @@ struct MainWindowServices {
   // mode). Not set: the espeak-ng engine.
   std::function<std::unique_ptr<SpeechEngine>()> createSpeechVoice;
   std::function<std::time_t()> clock;  // not set: the system's clock
+  std::string autostartPath;           // the autostart entry; empty: the user's own
   ModalRun runModal;                   // not set: QDialog::exec
 };
 
@@ -90,6 +93,10 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void OnRunFinished();
   // The tray icon's "Hide"/"Show" and the window's visibility.
   void ToggleWindow();
+  // "Start at login": writes or removes the autostart entry, which starts the
+  // program hidden in the tray with its schedule running.
+  void SetStartAtLogin(bool on);
+  bool StartsAtLogin() const;
   bool WindowVisible() const { return windowVisible_; }
 
   // Command handlers.
@@ -145,7 +152,10 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void ReleaseSpeech();
   void EndWindow();
 
-  std::string programFolder_;  // the data folder
+  std::string programFolder_;           // the data folder
+  std::optional<FileLock> windowLock_;  // one window per data folder
+  std::optional<FileLock> runLock_;     // held while a run goes
+  std::string autostartPath_;
   std::string installFolder_;
   std::unique_ptr<UserPrompt> ownPrompt_;
   std::unique_ptr<FileDialogs> ownFileDialogs_;

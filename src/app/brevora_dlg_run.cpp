@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTimeEdit>
 #include <system_error>
@@ -19,6 +20,7 @@
 #include "base/user_prompt.h"
 #include "config/program_settings.h"
 #include "pipeline/audio_converter.h"
+#include "pipeline/headless_run.h"
 #include "pipeline/run_log.h"
 
 namespace brevora {
@@ -143,6 +145,12 @@ void CBrevoraDlg::StartWorker() {
   runStarted_ = Now();
   runState_ = "Starting the run...";
   ShowStatus();
+  runLock_ = FileLock::TryLock(programFolder_ + kRunLockName);
+  if (!runLock_) {  // a run without a window goes on the same data folder
+    lastResult_ = "A run of this data folder is going already; none was started.";
+    QMetaObject::invokeMethod(this, &CBrevoraDlg::OnRunFinished, Qt::QueuedConnection);
+    return;
+  }
   try {
     worker_ = std::make_unique<std::thread>([run = run_.get()] { RunWorker(*run); });
   } catch (const std::system_error& error) {
@@ -176,6 +184,7 @@ void CBrevoraDlg::OnRunFinished() {
     worker_.reset();
   }
   running_ = false;
+  runLock_.reset();
   if (scheduled_) {
     controls_.cancelRunButton->setEnabled(true);
     controls_.stopButton->setEnabled(false);
@@ -195,6 +204,7 @@ void CBrevoraDlg::StopRunAndWait() {
   worker_->join();
   worker_.reset();
   running_ = false;
+  runLock_.reset();
 }
 
 void CBrevoraDlg::OnTimer() {
@@ -247,9 +257,14 @@ void CBrevoraDlg::AddTrayIcon() {
   tray_->setToolTip(QStringLiteral("Brevora"));
   auto* menu = new QMenu(this);
   QAction* showHide = menu->addAction(QStringLiteral("Hide"), this, &CBrevoraDlg::ToggleWindow);
+  QAction* login = menu->addAction(QStringLiteral("Start at login"));
+  login->setCheckable(true);
+  connect(login, &QAction::toggled, this, &CBrevoraDlg::SetStartAtLogin);
   menu->addAction(QStringLiteral("Close"), this, &QWidget::close);
-  connect(menu, &QMenu::aboutToShow, this, [this, showHide] {
+  connect(menu, &QMenu::aboutToShow, this, [this, showHide, login] {
     showHide->setText(windowVisible_ ? QStringLiteral("Hide") : QStringLiteral("Show"));
+    const QSignalBlocker quiet(login);
+    login->setChecked(StartsAtLogin());
   });
   tray_->setContextMenu(menu);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {

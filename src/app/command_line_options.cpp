@@ -13,6 +13,14 @@ struct Parser {
                                            "without a window, and ends: 0 when it published, 1 "
                                            "when it failed or converted nothing, 2 for bad "
                                            "settings.")};
+  QCommandLineOption scheduled{QStringLiteral("scheduled"),
+                               QStringLiteral("Runs on the days and times of Brevora.cfg, "
+                                              "without a window, until stopped (SIGTERM, "
+                                              "SIGINT).")};
+  QCommandLineOption minimized{QStringLiteral("minimized"),
+                               QStringLiteral("Starts with the window hidden in the tray.")};
+  QCommandLineOption startSchedule{QStringLiteral("start-schedule"),
+                                   QStringLiteral("Presses Run once the window is up.")};
   QCommandLineOption dataFolder{QStringLiteral("data-folder"),
                                 QStringLiteral("Keeps Brevora.cfg, Channels.txt and Brevora.log "
                                                "in <folder>."),
@@ -26,6 +34,9 @@ struct Parser {
     parser.setApplicationDescription(
         QStringLiteral("Brevora turns web news into spoken audio on a schedule."));
     parser.addOption(runNow);
+    parser.addOption(scheduled);
+    parser.addOption(minimized);
+    parser.addOption(startSchedule);
     parser.addOption(dataFolder);
     parser.addOption(help);
     parser.addOption(version);
@@ -46,6 +57,13 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
     return options;
   }
   options.runNow = p.parser.isSet(p.runNow);
+  options.scheduled = p.parser.isSet(p.scheduled);
+  options.minimized = p.parser.isSet(p.minimized);
+  options.startSchedule = p.parser.isSet(p.startSchedule);
+  if (options.runNow && options.scheduled) {
+    options.error = "The options --run-now and --scheduled exclude each other.";
+    return options;
+  }
   options.help = p.parser.isSet(p.help);
   options.version = p.parser.isSet(p.version);
   options.dataFolder = p.parser.value(p.dataFolder).toStdString();
@@ -57,12 +75,20 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
 
 QString CommandLineHelp() {
   Parser p;
-  return QStringLiteral("Usage: brevora [options]\n\n") + p.parser.applicationDescription() +
-         QStringLiteral("\n\nOptions:\n") + QStringLiteral("  --run-now             ") +
-         p.runNow.description() + QStringLiteral("\n  --data-folder <folder> ") +
-         p.dataFolder.description() + QStringLiteral("\n  -h, --help            ") +
-         p.help.description() + QStringLiteral("\n  -v, --version         ") +
-         p.version.description() + QStringLiteral("\n");
+  QString text = QStringLiteral("Usage: brevora [options]\n\n") +
+                 p.parser.applicationDescription() + QStringLiteral("\n\nOptions:\n");
+  const std::pair<const char*, const QCommandLineOption*> options[] = {
+      {"--run-now", &p.runNow},
+      {"--scheduled", &p.scheduled},
+      {"--minimized", &p.minimized},
+      {"--start-schedule", &p.startSchedule},
+      {"--data-folder <folder>", &p.dataFolder},
+      {"-h, --help", &p.help},
+      {"-v, --version", &p.version}};
+  for (const auto& [name, option] : options) {
+    text += QStringLiteral("  %1\n      %2\n").arg(QLatin1String(name), option->description());
+  }
+  return text;
 }
 
 }  // namespace brevora

@@ -7,7 +7,10 @@ namespace brevora {
 
 // What the command line asks for (`brevora --help` lists it).
 struct CommandLineOptions {
-  bool runNow = false;  // one run without a window
+  bool runNow = false;         // one run without a window
+  bool scheduled = false;      // the schedule without a window, until SIGTERM or SIGINT
+  bool minimized = false;      // the window starts hidden in the tray (where there is one)
+  bool startSchedule = false;  // "Run" is pressed once the window is up
   bool help = false;
   bool version = false;
   std::string dataFolder;  // empty: the usual one

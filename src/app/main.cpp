@@ -9,6 +9,7 @@
 #include "config/program_folders.h"
 #include "pipeline/headless_run.h"
 #include "platform/program_folder.h"
+#include "platform/stop_signals.h"
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -38,9 +39,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 2;
   }
-  if (options.runNow) return brevora::RunHeadless(folders, std::cerr);
+  if (options.runNow || options.scheduled) {
+    // SIGTERM and SIGINT stop a run in progress as "Stop" does, and end the program.
+    static brevora::HeadlessControl control;
+    brevora::OnStopSignals([] { control.Stop(); });
+    return options.runNow ? brevora::RunHeadless(folders, std::cerr, control)
+                          : brevora::RunScheduled(folders, std::cerr, control);
+  }
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Brevora"));
-  return brevora::CBrevoraApp().InitInstance(folders);
+  return brevora::CBrevoraApp().InitInstance(folders, options);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include "base/text.h"
 #include "base/user_prompt.h"
@@ -15,12 +16,24 @@
 #include "pipeline/run_log.h"
 #include "pipeline/run_progress.h"
 #include "pipeline/run_worker.h"
+#include "pipeline/schedule.h"
 #include "pipeline/voice_list.h"
 #include "platform/cancel_event.h"
+#include "platform/file_lock.h"
 
 namespace brevora {
 
 namespace {
+
+std::string FormatLocalTime(std::time_t time) {
+  std::tm parts{};
+  localtime_r(&time, &parts);
+  static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  char text[32];
+  std::snprintf(text, sizeof text, "%s %02d:%02d", days[parts.tm_wday], parts.tm_hour,
+                parts.tm_min);
+  return text;
+}
 
 // Messages of the configuration reader as lines; no question is asked.
 class LinePrompt : public UserPrompt {
@@ -37,14 +50,20 @@ class LinePrompt : public UserPrompt {
 class HeadlessRun : public RunParameters, public RunProgress {
  public:
   HeadlessRun(const ProgramFolders& folders, const Configuration& settings, SpeechEngine* engine,
-              std::string voiceToken, std::string language, std::ostream& out)
+              std::string voiceToken, std::string language, std::ostream& out,
+              HeadlessControl& control)
       : folders_(folders),
         settings_(settings),
         engine_(engine),
         voiceToken_(std::move(voiceToken)),
         language_(std::move(language)),
         out_(out),
-        converter_(folders.data + "Brevora.log") {}
+        control_(control),
+        converter_(folders.data + "Brevora.log") {
+    control_.converterAbort = &converter_.abortRequested;
+    if (control_.stopped) converter_.abortRequested = 1;
+  }
+  ~HeadlessRun() override { control_.converterAbort = nullptr; }
 
   std::string ProgramFolder() const override { return folders_.data; }
   std::string InstallFolder() const override { return folders_.install; }
@@ -56,8 +75,8 @@ class HeadlessRun : public RunParameters, public RunProgress {
   std::string PodcastAddress() const override { return ReadPodcastAddress(folders_.data); }
   SpeechEngine* SpeechVoice() override { return engine_; }
   Converter& TheConverter() override { return converter_; }
-  bool CancelRequested() const override { return false; }
-  CancelEvent& TheCancelEvent() override { return cancel_; }
+  bool CancelRequested() const override { return control_.stopped != 0; }
+  CancelEvent& TheCancelEvent() override { return control_.runCancel; }
   RunLog& Log() override { return converter_.Log(); }
   RunProgress& Progress() override { return *this; }
   void RunFinished() override {}
@@ -90,50 +109,93 @@ class HeadlessRun : public RunParameters, public RunProgress {
   std::string voiceToken_;
   std::string language_;
   std::ostream& out_;
+  HeadlessControl& control_;
   CAudioConverter converter_;
-  CancelEvent cancel_;
 };
 
-}  // namespace
-
-int RunHeadless(const ProgramFolders& folders, std::ostream& out) {
-  const std::string path = folders.data + "Brevora.cfg";
-  std::FILE* file = std::fopen(path.c_str(), "rbe");
-  if (file == nullptr) {
-    out << "Brevora.cfg not found in " << folders.data << '\n';
-    return 2;
-  }
-  std::unique_ptr<SpeechEngine> engine = EspeakEngine::Create();
+// The settings of a run without a window, read from DATA/Brevora.cfg.
+struct Settings {
+  std::unique_ptr<SpeechEngine> engine;
   MemoryConfigurationWindow window;
-  const VoiceBoxItems voices = SortVoicesForBox(
-      engine ? engine->Voices() : std::vector<VoiceInfo>{},
-      UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+  std::string token, language;
+};
+
+// Reads Brevora.cfg into the window; false when the file cannot be opened.
+bool ReadFile(const std::string& path, MemoryConfigurationWindow& window, UserPrompt& prompt) {
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (file == nullptr) return false;
+  ReadConfiguration(file, window, prompt);
+  std::fclose(file);
+  return true;
+}
+
+// A prompt that says nothing.
+class SilentPrompt : public UserPrompt {
+ public:
+  void Notify(const std::string&) override {}
+  Answer AskYesNo(const std::string&) override { return Answer::No; }
+  Answer AskYesNoCancel(const std::string&) override { return Answer::Cancel; }
+};
+
+// Reads the settings; false (with one line saying why) when they cannot be run.
+// The speech engine is started only for a format that speaks.
+bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& settings) {
+  const std::string path = folders.data + "Brevora.cfg";
+  MemoryConfigurationWindow& window = settings.window;
+  SilentPrompt silent;
+  if (!ReadFile(path, window, silent)) {
+    out << "Brevora.cfg not found in " << folders.data << '\n';
+    return false;
+  }
+  VoiceBoxItems voices;
+  if (!EqualsIgnoringCase(window.record.outputFormat, "text")) {
+    settings.engine = EspeakEngine::Create();
+    voices = SortVoicesForBox(
+        settings.engine ? settings.engine->Voices() : std::vector<VoiceInfo>{},
+        UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")));
+  }
+  // Again, with the voices, saying what it finds wrong.
+  window = MemoryConfigurationWindow();
   for (const VoiceInfo& voice : voices.items) window.voices.push_back(voice.description);
   window.defaultVoice = voices.selected;
   LinePrompt prompt(out);
-  ReadConfiguration(file, window, prompt);
-  std::fclose(file);
-  Configuration& settings = window.record;
-  if (settings.workingFolder.empty() || settings.executingFolder.empty()) {
-    out << "Brevora.cfg sets no " << (settings.workingFolder.empty() ? "working" : "executing")
+  ReadFile(path, window, prompt);
+  const Configuration& record = window.record;
+  if (record.workingFolder.empty() || record.executingFolder.empty()) {
+    out << "Brevora.cfg sets no " << (record.workingFolder.empty() ? "working" : "executing")
         << " folder\n";
-    return 2;
+    return false;
   }
-  if (!EqualsIgnoringCase(settings.outputFormat, "text") && engine == nullptr) {
-    out << "The format " << settings.outputFormat << " needs the speech engine, which is not "
+  if (!EqualsIgnoringCase(record.outputFormat, "text") && settings.engine == nullptr) {
+    out << "The format " << record.outputFormat << " needs the speech engine, which is not "
         << "installed\n";
+    return false;
+  }
+  if (window.voiceSelection >= 0) {
+    settings.token = voices.items[window.voiceSelection].token;
+    settings.language = voices.items[window.voiceSelection].language;
+  }
+  return true;
+}
+
+// One run; the exit code of --run-now.
+int RunOnce(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
+            Settings& settings) {
+  // One run of a data folder at a time, whatever starts it.
+  const std::optional<FileLock> lock = FileLock::TryLock(folders.data + kRunLockName);
+  if (!lock) {
+    out << "A run of the data folder " << folders.data << " is going already\n";
     return 2;
   }
-  std::string token, language;
-  if (window.voiceSelection >= 0) {
-    token = voices.items[window.voiceSelection].token;
-    language = voices.items[window.voiceSelection].language;
-  }
-  HeadlessRun run(folders, settings, engine.get(), token, language, out);
+  const Configuration& record = settings.window.record;
+  HeadlessRun run(folders, record, settings.engine.get(), settings.token, settings.language, out,
+                  control);
   RunWorker(run);
-  const bool text = EqualsIgnoringCase(settings.outputFormat, "text");
+  const bool text = EqualsIgnoringCase(record.outputFormat, "text");
   const bool published = run.summary_.completed && (text || run.converted_ > 0);
-  if (text) {
+  if (run.summary_.cancelled) {
+    out << "The run was stopped.";
+  } else if (text) {
     out << (published ? "Published the text." : "The run ended early.");
   } else {
     out << run.converted_ << " of " << run.total_ << " articles converted.";
@@ -144,6 +206,39 @@ int RunHeadless(const ProgramFolders& folders, std::ostream& out) {
   }
   out << '\n';
   return published ? 0 : 1;
+}
+
+}  // namespace
+
+int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control) {
+  Settings settings;
+  if (!ReadSettings(folders, out, settings)) return 2;
+  return RunOnce(folders, out, control, settings);
+}
+
+int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control) {
+  Settings settings;
+  if (!ReadSettings(folders, out, settings)) return 2;
+  const Configuration& record = settings.window.record;
+  const ScheduleSettings schedule{record.startDays, record.firstStartTime, record.secondStartTime};
+  ScheduleState state;
+  bool told = false;
+  while (!control.stopped) {
+    const std::time_t now = control.now();
+    if (ScheduleTick(now, schedule, false, state) != DueStart::None) {
+      RunOnce(folders, out, control, settings);
+      told = false;
+    }
+    if (control.stopped) break;
+    if (!told) {
+      const std::optional<std::time_t> next = NextScheduledStart(now, schedule, state);
+      out << (next ? "Waiting for " + FormatLocalTime(*next) + "." : "No start day is ticked.")
+          << '\n';
+      told = true;
+    }
+    control.pause();
+  }
+  return 0;
 }
 
 }  // namespace brevora

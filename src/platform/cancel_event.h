@@ -18,6 +18,9 @@ class CancelEvent {
   bool TryConsume();
   // Whether it is signalled, without consuming it.
   bool IsSet() const;
+  // Waits until it is signalled or `seconds` have passed; whether it is
+  // signalled (not consumed). Set is safe in a signal handler.
+  bool WaitFor(int seconds) const;
 
   // What a wait of the platform watches (readable while signalled).
   int NativeHandle() const { return fd_; }

@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 
@@ -25,6 +26,15 @@ void CancelEvent::Reset() { TryConsume(); }
 bool CancelEvent::TryConsume() {
   uint64_t count = 0;
   return read(fd_, &count, sizeof count) == sizeof count && count > 0;
+}
+
+bool CancelEvent::WaitFor(int seconds) const {
+  pollfd watched{fd_, POLLIN, 0};
+  int ready;
+  do {
+    ready = poll(&watched, 1, seconds * 1000);
+  } while (ready < 0 && errno == EINTR);
+  return ready == 1 && (watched.revents & POLLIN);
 }
 
 bool CancelEvent::IsSet() const {

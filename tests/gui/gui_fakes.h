@@ -158,6 +158,7 @@ struct WindowHarness {
       return std::make_unique<ListedVoicesEngine>(*voices);
     };
     services.clock = std::move(clock);
+    services.autostartPath = programFolder + "autostart/brevora.desktop";
     services.runModal = modal.AsModalRun();
     window = std::make_unique<CBrevoraDlg>(std::move(services));
   }

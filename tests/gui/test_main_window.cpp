@@ -8,6 +8,7 @@
 #include <QTimeEdit>
 
 #include "app/command_line_options.h"
+#include "config/autostart.h"
 #include "config/configuration.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
@@ -226,6 +227,26 @@ class TestMainWindow : public QObject {
     QVERIFY(!h.window->Ended());
   }
 
+  // One window per data folder: a second one is refused with a message. The
+  // window's "Start at login" writes and removes the autostart entry.
+  void oneWindowPerDataFolderAndStartAtLogin() {
+    TempFolder folder;
+    WindowHarness first, second;
+    first.Create(folder.path(), kVoices);
+    QVERIFY(first.window->OnInitDialog());
+    second.Create(folder.path(), kVoices);
+    QVERIFY(!second.window->OnInitDialog());
+    QCOMPARE(second.prompt.shown.back(),
+             "Brevora is already running with the data folder " + folder.path() + ".");
+    second.window.reset();
+    QVERIFY(!first.window->StartsAtLogin());
+    first.window->SetStartAtLogin(true);
+    QVERIFY(first.window->StartsAtLogin());
+    QCOMPARE(folder.Read("autostart/brevora.desktop"), AutostartEntry(folder.path() + "Brevora"));
+    first.window->SetStartAtLogin(false);
+    QVERIFY(!first.window->StartsAtLogin() && !folder.Exists("autostart/brevora.desktop"));
+  }
+
   // The command line: every option, and what is refused with a reason.
   void commandLine() {
     const auto parse = [](QStringList arguments) {
@@ -240,6 +261,10 @@ class TestMainWindow : public QObject {
     QCOMPARE(run.dataFolder, std::string("/srv/news"));
     QCOMPARE(parse({"--data-folder=/d"}).dataFolder, std::string("/d"));
     QVERIFY(parse({"-v"}).version && parse({"--help"}).help);
+    CommandLineOptions login = parse({"--minimized", "--start-schedule"});
+    QVERIFY(login.minimized && login.startSchedule && !login.scheduled);
+    QVERIFY(parse({"--scheduled"}).scheduled);
+    QVERIFY(!parse({"--run-now", "--scheduled"}).error.empty());
     QCOMPARE(parse({"--bogus"}).error, std::string("Unknown option 'bogus'."));
     QVERIFY(!parse({"--data-folder"}).error.empty());
     QVERIFY(!parse({"--data-folder="}).error.empty());

@@ -1,0 +1,24 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "platform/file_lock.h"
+
+namespace brevora {
+
+std::optional<FileLock> FileLock::TryLock(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return std::nullopt;
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    close(fd);
+    return std::nullopt;
+  }
+  return FileLock(fd);
+}
+
+void FileLock::Release() noexcept {
+  if (fd_ >= 0) close(fd_);  // releases the lock
+  fd_ = -1;
+}
+
+}  // namespace brevora

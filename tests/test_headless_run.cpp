@@ -1,0 +1,121 @@
+// Runs without a window: --run-now and --scheduled over a program folder
+// whose Java is a stand-in crawler.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <thread>
+
+#include "config/program_folders.h"
+#include "fakes/fifo.h"
+#include "fakes/temp_folder.h"
+#include "pipeline/headless_run.h"
+#include "platform/file_lock.h"
+
+namespace brevora {
+namespace {
+
+using testing::Fifo;
+using testing::TempFolder;
+
+// The stand-in crawler: writes its process id, tells the test through the
+// FIFO "started" that it runs, and waits forever.
+const char kHangingCrawler[] = R"SCRIPT(#!/bin/sh
+for P; do :; done
+echo $$ > "${P}crawler.pid"
+printf x > "${P}started"
+exec sleep 600
+)SCRIPT";
+
+struct Program {
+  TempFolder folder;
+  ProgramFolders folders{folder.path(), folder.path()};
+  HeadlessControl control;
+  std::ostringstream out;
+
+  Program() {
+    symlink(BREVORA_CMD_PATH, (folder.path() + "brevora-cmd").c_str());
+    chmod(folder.Write("java/bin/java", kHangingCrawler).c_str(), 0755);
+    setenv("JAVA_HOME", (folder.path() + "java").c_str(), 1);
+    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() +
+                                    "work\r\nExecutingFolder=" + folder.path() +
+                                    "exec\r\nStartDownloading=Mon\r\n"
+                                    "StartTimes=07:00:00,17:00:00\r\nChannels=News\r\n"
+                                    "Format=text\r\nVoice=\r\nAdvanced=False\r\n");
+  }
+};
+
+// Monday 7 December 2026 at the given local time.
+std::time_t Monday(int hour, int minute, int second) {
+  std::tm parts{};
+  parts.tm_year = 126;
+  parts.tm_mon = 11;
+  parts.tm_mday = 7;
+  parts.tm_hour = hour;
+  parts.tm_min = minute;
+  parts.tm_sec = second;
+  parts.tm_isdst = -1;
+  return std::mktime(&parts);
+}
+
+bool Gone(pid_t pid) {
+  if (kill(pid, 0) != 0) return true;
+  std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re");
+  if (stat == nullptr) return true;
+  char state = 0;
+  const bool read = std::fscanf(stat, "%*d %*s %c", &state) == 1;
+  std::fclose(stat);
+  return read && (state == 'Z' || state == 'X');
+}
+
+// --scheduled: ticks of an injected clock reach the start time and start a
+// run; a stop (SIGTERM's handler) during the run ends the crawler with its
+// process group and the program with exit code 0.
+TEST(HeadlessRun, ScheduledRunStoppedBySignal) {
+  Program p;
+  Fifo started(p.folder.path() + "started");
+  std::time_t now = Monday(6, 59, 15);
+  p.control.now = [&now] { return now += 15; };
+  p.control.pause = [] {};
+  std::thread signal([&] {
+    started.WaitForWriter();
+    p.control.Stop();
+  });
+  EXPECT_EQ(RunScheduled(p.folders, p.out, p.control), 0);
+  signal.join();
+  EXPECT_EQ(now, Monday(7, 0, 0));  // no tick after the run
+  const std::string out = p.out.str();
+  EXPECT_TRUE(
+      out.starts_with("Waiting for Mon 07:00.\nClearing the working folder...\n"
+                      "Crawling the channels...\n"))
+      << out;
+  EXPECT_TRUE(out.ends_with("The run was stopped.\n")) << out;
+  const pid_t crawler = std::atoi(p.folder.Read("crawler.pid").c_str());
+  ASSERT_GT(crawler, 0);
+  for (int i = 0; i < 1000 && !Gone(crawler); ++i) std::this_thread::yield();
+  EXPECT_TRUE(Gone(crawler));
+}
+
+// --run-now while a run of the same data folder goes (its lock is held) is
+// refused with a reason; bad settings are refused too.
+TEST(HeadlessRun, RefusedWhileARunGoes) {
+  Program p;
+  {
+    const auto lock = FileLock::TryLock(p.folder.path() + kRunLockName);
+    ASSERT_TRUE(lock.has_value());
+    EXPECT_FALSE(FileLock::TryLock(p.folder.path() + kRunLockName).has_value());
+    EXPECT_EQ(RunHeadless(p.folders, p.out, p.control), 2);
+    EXPECT_EQ(p.out.str(), "A run of the data folder " + p.folder.path() + " is going already\n");
+  }
+  EXPECT_TRUE(FileLock::TryLock(p.folder.path() + kRunLockName).has_value());  // released
+  p.folder.Write("Brevora.cfg", "Format=text\r\n");
+  std::ostringstream out;
+  EXPECT_EQ(RunHeadless(p.folders, out, p.control), 2);
+  EXPECT_TRUE(out.str().ends_with("Brevora.cfg sets no working folder\n")) << out.str();
+}
+
+}  // namespace
+}  // namespace brevora
