@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "fakes/clock.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/command_line.h"
@@ -188,15 +189,7 @@ TEST(RunCommand, CancelEndsTheChildsProcessGroup) {
   const pid_t grandchild = std::atoi(runner.folder.Read("grandchild").c_str());
   ASSERT_GT(grandchild, 0);
   // Killed with its group: gone, or a zombie left for whoever adopted it.
-  const auto dead = [grandchild] {
-    if (kill(grandchild, 0) != 0) return true;
-    std::FILE* stat = std::fopen(("/proc/" + std::to_string(grandchild) + "/stat").c_str(), "re");
-    if (stat == nullptr) return true;
-    char state = 0;
-    const bool read = std::fscanf(stat, "%*d %*s %c", &state) == 1;
-    std::fclose(stat);
-    return read && (state == 'Z' || state == 'X');
-  };
+  const auto dead = [grandchild] { return testing::ProcessEnded(grandchild); };
   for (int i = 0; i < 500 && !dead(); ++i) usleep(10000);
   EXPECT_TRUE(dead());
 }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "config/program_folders.h"
+#include "fakes/clock.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/headless_run.h"
@@ -48,36 +49,13 @@ struct Program {
   }
 };
 
-// Monday 7 December 2026 at the given local time.
-std::time_t Monday(int hour, int minute, int second) {
-  std::tm parts{};
-  parts.tm_year = 126;
-  parts.tm_mon = 11;
-  parts.tm_mday = 7;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  parts.tm_isdst = -1;
-  return std::mktime(&parts);
-}
-
-bool Gone(pid_t pid) {
-  if (kill(pid, 0) != 0) return true;
-  std::FILE* stat = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "re");
-  if (stat == nullptr) return true;
-  char state = 0;
-  const bool read = std::fscanf(stat, "%*d %*s %c", &state) == 1;
-  std::fclose(stat);
-  return read && (state == 'Z' || state == 'X');
-}
-
 // --scheduled: ticks of an injected clock reach the start time and start a
 // run; a stop (SIGTERM's handler) during the run ends the crawler with its
 // process group and the program with exit code 0.
 TEST(HeadlessRun, ScheduledRunStoppedBySignal) {
   Program p;
   Fifo started(p.folder.path() + "started");
-  std::time_t now = Monday(6, 59, 15);
+  std::time_t now = testing::Monday(6, 59, 15);
   p.control.now = [&now] { return now += 15; };
   p.control.pause = [] {};
   std::thread signal([&] {
@@ -86,7 +64,7 @@ TEST(HeadlessRun, ScheduledRunStoppedBySignal) {
   });
   EXPECT_EQ(RunScheduled(p.folders, p.out, p.control), 0);
   signal.join();
-  EXPECT_EQ(now, Monday(7, 0, 0));  // no tick after the run
+  EXPECT_EQ(now, testing::Monday(7, 0, 0));  // no tick after the run
   const std::string out = p.out.str();
   EXPECT_TRUE(
       out.starts_with("Waiting for Mon 07:00.\nClearing the working folder...\n"
@@ -95,8 +73,8 @@ TEST(HeadlessRun, ScheduledRunStoppedBySignal) {
   EXPECT_TRUE(out.ends_with("The run was stopped.\n")) << out;
   const pid_t crawler = std::atoi(p.folder.Read("crawler.pid").c_str());
   ASSERT_GT(crawler, 0);
-  for (int i = 0; i < 1000 && !Gone(crawler); ++i) std::this_thread::yield();
-  EXPECT_TRUE(Gone(crawler));
+  for (int i = 0; i < 1000 && !testing::ProcessEnded(crawler); ++i) std::this_thread::yield();
+  EXPECT_TRUE(testing::ProcessEnded(crawler));
 }
 
 // --run-now while a run of the same data folder goes (its lock is held) is

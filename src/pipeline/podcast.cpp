@@ -199,6 +199,19 @@ bool ReadNumber(std::string_view text, size_t& at, int digits, int& value) {
   return true;
 }
 
+// "HH:MM" with an optional ":SS".
+bool ReadClock(std::string_view text, size_t& at, int& hour, int& minute, int& second) {
+  if (!ReadNumber(text, at, 2, hour) || at >= text.size() || text[at++] != ':' ||
+      !ReadNumber(text, at, 2, minute)) {
+    return false;
+  }
+  if (at < text.size() && text[at] == ':') {
+    ++at;
+    return ReadNumber(text, at, 2, second);
+  }
+  return true;
+}
+
 // A zone after the time: "GMT", "UT", "UTC", "Z", "+0100", "-05:00", or none;
 // the seconds to subtract for UTC.
 bool ReadZone(std::string_view text, long& offset) {
@@ -233,14 +246,7 @@ std::time_t ParseFeedDate(std::string_view date) {
     }
     if (at < date.size() && (date[at] == 'T' || date[at] == ' ')) {
       ++at;
-      if (!ReadNumber(date, at, 2, hour) || at >= date.size() || date[at++] != ':' ||
-          !ReadNumber(date, at, 2, minute)) {
-        return -1;
-      }
-      if (at < date.size() && date[at] == ':') {
-        ++at;
-        if (!ReadNumber(date, at, 2, second)) return -1;
-      }
+      if (!ReadClock(date, at, hour, minute, second)) return -1;
       while (at < date.size() &&
              (date[at] == '.' || std::isdigit(static_cast<unsigned char>(date[at]))))
         ++at;
@@ -277,14 +283,7 @@ std::time_t ParseFeedDate(std::string_view date) {
       year += year < 50 ? 2000 : 1900;
     }
     while (at < date.size() && date[at] == ' ') ++at;
-    if (!ReadNumber(date, at, 2, hour) || at >= date.size() || date[at++] != ':' ||
-        !ReadNumber(date, at, 2, minute)) {
-      return -1;
-    }
-    if (at < date.size() && date[at] == ':') {
-      ++at;
-      if (!ReadNumber(date, at, 2, second)) return -1;
-    }
+    if (!ReadClock(date, at, hour, minute, second)) return -1;
     if (!ReadZone(date.substr(at), offset)) return -1;
   }
   if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) {

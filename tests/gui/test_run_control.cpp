@@ -12,12 +12,14 @@
 #include <csignal>
 #include <fstream>
 
+#include "fakes/clock.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
 
 using namespace brevora;
 using brevora::testing::TempFolder;
 using brevora::testing::EndlessEngine;
+using brevora::testing::Monday;
 using brevora::testing::WindowHarness;
 
 namespace {
@@ -67,19 +69,6 @@ struct Program {
   const MainWindowControls& c() const { return h.window->Controls(); }
   QString Status() const { return c().statusLabel->text(); }
 };
-
-// Monday 7 December 2026 at the given local time.
-std::time_t Monday(int hour, int minute, int second) {
-  std::tm parts{};
-  parts.tm_year = 126;
-  parts.tm_mon = 11;
-  parts.tm_mday = 7;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  parts.tm_isdst = -1;
-  return std::mktime(&parts);
-}
 
 // The enabled state of the lock set (all alike), "Cancel Run" and "Stop".
 QString States(const CBrevoraDlg& window) {
