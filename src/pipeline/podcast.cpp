@@ -620,7 +620,8 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     article.seconds = std::max(0, AudioSeconds(file));
     article.bytes = fs::file_size(file, error);
     if (error) article.bytes = 0;
-    article.summary = Summary((top / article.textPath).string());
+    // The text beside the audio file, whatever the index names: nothing else is read.
+    article.summary = Summary((top / path).replace_extension(".txt").string());
     seconds[path] = article.seconds;
     articles.push_back(std::move(article));
   }
