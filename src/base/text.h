@@ -1,11 +1,18 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace brevora {
 
 // Equal without regard to the letter case of A to Z.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether `text` begins with `prefix`, without regard to the letter case of A to Z.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+
+// The text with A to Z made a to z; other bytes stay.
+std::string LowerAscii(std::string_view text);
 
 // atoi as the C library does it (white space, sign, digits; no digits give
 // 0), saturating instead of overflowing on very long numbers.

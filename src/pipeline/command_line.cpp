@@ -1,5 +1,7 @@
 #include "pipeline/command_line.h"
 
+#include "base/text.h"
+
 #include <cctype>
 
 namespace brevora {
@@ -112,8 +114,7 @@ std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCty
       break;
     }
   }
-  std::string lower;
-  for (char c : locale) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = LowerAscii(locale);
   if (lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos) {
     return {};
   }

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "base/user_prompt.h"
 #include "config/configuration.h"
+#include "config/configuration_commands.h"
 #include "config/memory_configuration_window.h"
 #include "config/program_folders.h"
 #include "config/program_settings.h"
@@ -120,15 +121,6 @@ struct Settings {
   std::string token, language;
 };
 
-// Reads Brevora.cfg into the window; false when the file cannot be opened.
-bool ReadFile(const std::string& path, MemoryConfigurationWindow& window, UserPrompt& prompt) {
-  std::FILE* file = std::fopen(path.c_str(), "rbe");
-  if (file == nullptr) return false;
-  ReadConfiguration(file, window, prompt);
-  std::fclose(file);
-  return true;
-}
-
 // A prompt that says nothing.
 class SilentPrompt : public UserPrompt {
  public:
@@ -143,7 +135,7 @@ bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& se
   const std::string path = folders.data + "Brevora.cfg";
   MemoryConfigurationWindow& window = settings.window;
   SilentPrompt silent;
-  if (!ReadFile(path, window, silent)) {
+  if (!LoadConfigurationFrom(window, path, silent)) {
     out << "Brevora.cfg not found in " << folders.data << '\n';
     return false;
   }
@@ -159,7 +151,7 @@ bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& se
   for (const VoiceInfo& voice : voices.items) window.voices.push_back(voice.description);
   window.defaultVoice = voices.selected;
   LinePrompt prompt(out);
-  ReadFile(path, window, prompt);
+  LoadConfigurationFrom(window, path, prompt);
   const Configuration& record = window.record;
   if (record.workingFolder.empty() || record.executingFolder.empty()) {
     out << "Brevora.cfg sets no " << (record.workingFolder.empty() ? "working" : "executing")

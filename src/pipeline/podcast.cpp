@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "base/file_io.h"
+#include "base/text.h"
 #include "pipeline/audio_tags.h"
 #include "pipeline/run_log.h"
 
@@ -177,11 +178,7 @@ std::string CoverAddress(const PodcastFeedInfo& info) {
 // Whether the address is one a listener can open: http or https. A local
 // channel's articles are files of the machine that ran it, never published.
 bool IsWebAddress(std::string_view address) {
-  std::string lower;
-  for (const char c : address.substr(0, 8)) {
-    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return lower.starts_with("http://") || lower.starts_with("https://");
+  return StartsWithIgnoringCase(address, "http://") || StartsWithIgnoringCase(address, "https://");
 }
 
 // --- Dates ---------------------------------------------------------------------
@@ -266,10 +263,7 @@ std::time_t ParseFeedDate(std::string_view date) {
     const std::string_view name = date.substr(at, 3);
     month = 0;
     for (int m = 0; m < 12; ++m) {
-      if (name.size() == 3 && std::equal(name.begin(), name.end(), kMonths[m], [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-          })) {
+      if (EqualsIgnoringCase(name, kMonths[m])) {
         month = m + 1;
       }
     }
@@ -502,13 +496,12 @@ std::string PodcastAddressProblem(std::string_view address) {
   const std::string message =
       "The podcast address must be an http or https address with a host, such as "
       "http://myserver/news/";
-  std::string lower;
   for (const char c : address) {
     if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f || c == '"' || c == '<' || c == '>') {
       return message;
     }
-    lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
+  const std::string lower = LowerAscii(address);
   size_t host = 0;
   if (lower.starts_with("http://"))
     host = 7;

@@ -1,5 +1,7 @@
 #include "pipeline/voice_list.h"
 
+#include "base/text.h"
+
 #include <algorithm>
 #include <cctype>
 #include <numeric>
@@ -13,11 +15,6 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
     return std::tolower(static_cast<unsigned char>(x)) <
            std::tolower(static_cast<unsigned char>(y));
   });
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 std::string MainLanguage(const std::string& language) {
@@ -35,7 +32,7 @@ std::string UserLanguage(const char* lcAll, const char* lcMessages, const char* 
     for (char& c : locale) {
       if (c == '_') c = '-';
     }
-    return Lower(locale);
+    return LowerAscii(locale);
   }
   return {};
 }
@@ -53,9 +50,9 @@ VoiceBoxItems SortVoicesForBox(const std::vector<VoiceInfo>& voices, const std::
   }
   // The best match in box order: the language itself, its main language,
   // then English.
-  const std::string wanted = Lower(language);
+  const std::string wanted = LowerAscii(language);
   const auto rank = [&](const VoiceInfo& voice) {
-    const std::string spoken = Lower(voice.language);
+    const std::string spoken = LowerAscii(voice.language);
     if (spoken.empty()) return 0;
     if (!wanted.empty() && spoken == wanted) return 3;
     if (!wanted.empty() && MainLanguage(spoken) == MainLanguage(wanted)) return 2;
