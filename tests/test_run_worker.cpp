@@ -17,6 +17,7 @@
 #include "pipeline/run_progress.h"
 #include "pipeline/run_worker.h"
 #include "platform/cancel_event.h"
+#include "platform/file_lock.h"
 
 namespace brevora {
 namespace {
@@ -334,7 +335,10 @@ TEST(RunWorker, WholeRunsWithSpeechAndEncoding) {
 TEST(RunWorker, ReportsProgress) {
   struct Recorder : RunProgress {
     void PhaseStarted(RunPhase phase) override {
-      events.push_back("phase " + std::to_string(int(phase)));
+      // A server of the executing folder must see the run replacing it.
+      bool busy = false;
+      FileLock::TryLockShared(lockPath, busy);
+      events.push_back("phase " + std::to_string(int(phase)) + (busy ? " locked" : ""));
     }
     void FileStarted(int number, int total, const std::string& path) override {
       events.push_back(std::to_string(number) + " of " + std::to_string(total) + " " +
@@ -348,9 +352,11 @@ TEST(RunWorker, ReportsProgress) {
                        std::to_string(summary.cancelled) + std::to_string(summary.failures));
     }
     std::vector<std::string> events;
+    std::string lockPath;
   } recorder;
   testing::FakeSpeechEngine engine;
   FakeRun run;
+  recorder.lockPath = run.executingFolder + "/.Brevora.publish.lock";
   run.outputFormat = "mp3";
   CAudioConverter converter(run.programFolder + "/Brevora.log");
   run.activeConverter = &converter;
@@ -364,7 +370,7 @@ TEST(RunWorker, ReportsProgress) {
   for (int i = 3; i < 6; ++i)
     EXPECT_EQ(recorder.events[i].substr(0, 6), std::to_string(i - 2) + " of 3");
   EXPECT_EQ(recorder.events[6], "converted 3/3");
-  EXPECT_EQ(recorder.events[7], "phase 3");
+  EXPECT_EQ(recorder.events[7], "phase 3 locked");
   EXPECT_EQ(recorder.events[8], "ended 100");
 }
 

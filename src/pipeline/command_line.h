@@ -55,6 +55,11 @@ inline constexpr std::chrono::seconds kCrawlerTimeLimit{33 * 60};
 // in any language; nothing where it is.
 std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCtype,
                                             const char* lang);
+// The file in the executing folder that a run holds locked while it replaces
+// the published files, so that a server of the folder answers "come back
+// later" instead of sending a half-copied file.
+inline constexpr char kPublishLockName[] = ".Brevora.publish.lock";
+
 std::vector<std::string> PublishCommands(const CommandSyntax& syntax,
                                          const std::string& workingFolder,
                                          const std::string& executingFolder);

@@ -10,6 +10,7 @@
 #include "pipeline/podcast.h"
 #include "pipeline/run_log.h"
 #include "pipeline/run_progress.h"
+#include "platform/file_lock.h"
 
 namespace brevora {
 
@@ -77,6 +78,10 @@ bool RunSteps(RunParameters& run) {
     PublishPodcast(podcast, run.Log());
   }
 
+  // Held while Top and icons are replaced; a folder where the lock cannot be
+  // made is published all the same.
+  const std::optional<FileLock> publishing =
+      FileLock::Lock(run.ExecutingFolder() + "/" + kPublishLockName);
   progress.PhaseStarted(RunPhase::Publishing);
   if (!RunAll(run, PublishCommands(syntax, run.WorkingFolder(), run.ExecutingFolder()))) {
     return false;
