@@ -1,7 +1,10 @@
 // Runs without a window: --run-now and --scheduled over a program folder
 // whose Java is a stand-in crawler.
 #include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,7 +17,9 @@
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/headless_run.h"
+#include "config/program_settings.h"
 #include "platform/file_lock.h"
+#include "platform/network.h"
 
 namespace brevora {
 namespace {
@@ -93,6 +98,65 @@ TEST(HeadlessRun, RefusedWhileARunGoes) {
   std::ostringstream out;
   EXPECT_EQ(RunHeadless(p.folders, out, p.control), 2);
   EXPECT_TRUE(out.str().ends_with("Brevora.cfg sets no working folder\n")) << out.str();
+}
+
+// A port nobody listens on now.
+int FreePort() {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
+}
+
+// --scheduled --share: one "Sharing at" line per address of the machine,
+// 127.0.0.1 last, whose address serves the published feed while the program
+// waits; the secret of the address is kept in Brevora.ini. A port that is
+// taken ends the program with the reason.
+TEST(HeadlessRun, SharesThePublishedNewsWhileScheduled) {
+  Program p;
+  p.folder.Write("exec/Top/podcast.xml", "<rss></rss>");
+  const int port = FreePort();
+  ASSERT_GT(port, 0);
+  std::string fetched;
+  p.control.now = [] { return testing::Monday(12, 0, 0); };
+  p.control.pause = [&] {
+    httplib::Client client("127.0.0.1", port);
+    const std::string token = ReadShareSettings(p.folder.path()).token;
+    if (auto response = client.Get("/" + token + "/podcast.xml")) fetched = response->body;
+    p.control.Stop();
+  };
+  EXPECT_EQ(RunScheduled(p.folders, p.out, p.control, port), 0);
+  EXPECT_EQ(fetched, "<rss></rss>");
+  const ShareSettings kept = ReadShareSettings(p.folder.path());
+  EXPECT_EQ(kept.token.size(), 26u);
+  EXPECT_FALSE(kept.enabled);  // the window's own choice is left alone
+  std::string expected;
+  for (const std::string& address : MachineAddresses()) {
+    expected += "Sharing at http://" + address + ":" + std::to_string(port) + "/" + kept.token +
+                "/podcast.xml\n";
+  }
+  const std::string out = p.out.str();
+  EXPECT_TRUE(out.starts_with(expected)) << out;
+  EXPECT_NE(expected.find("Sharing at http://127.0.0.1:"), std::string::npos);
+
+  const int other = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  const int yes = 1;  // past the connections just closed
+  setsockopt(other, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  setsockopt(other, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
+  ASSERT_EQ(bind(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(other, 1), 0);
+  std::ostringstream refused;
+  EXPECT_EQ(RunHeadless(p.folders, refused, p.control, port), 2);
+  EXPECT_EQ(refused.str(), "Port " + std::to_string(port) +
+                               " is in use by another program. Choose another port.\n");
+  close(other);
 }
 
 }  // namespace

@@ -34,5 +34,33 @@ TEST(ProgramSettings, PodcastAddress) {
             "[Publishing]\nOther=1\nPodcastAddress=http://a/\n[Later]\nKey=2\n");
 }
 
+// The sharing settings are written whole into their own section beside the
+// podcast address, read back alike, and a port out of range reads as 8642.
+TEST(ProgramSettings, Sharing) {
+  TempFolder folder;
+  const ShareSettings defaults = ReadShareSettings(folder.path());
+  EXPECT_FALSE(defaults.enabled);
+  EXPECT_EQ(defaults.port, 8642);
+  EXPECT_TRUE(defaults.allInterfaces);
+  EXPECT_EQ(defaults.token, "");
+
+  ASSERT_EQ(WritePodcastAddress(folder.path(), "http://a/"), 0);
+  ShareSettings settings{true, 9000, false, "abcdefghijklmnopqrstuvwxyz"};
+  ASSERT_EQ(WriteShareSettings(folder.path(), settings), 0);
+  EXPECT_EQ(folder.Read("Brevora.ini"),
+            "[Publishing]\nPodcastAddress=http://a/\n[Sharing]\nEnabled=1\nPort=9000\n"
+            "Listen=ThisComputer\nToken=abcdefghijklmnopqrstuvwxyz\n");
+  const ShareSettings read = ReadShareSettings(folder.path());
+  EXPECT_TRUE(read.enabled);
+  EXPECT_EQ(read.port, 9000);
+  EXPECT_FALSE(read.allInterfaces);
+  EXPECT_EQ(read.token, "abcdefghijklmnopqrstuvwxyz");
+  EXPECT_EQ(ReadPodcastAddress(folder.path()), "http://a/");
+
+  folder.Write("Brevora.ini", "[Sharing]\nPort=70000\nEnabled=yes\n");
+  EXPECT_EQ(ReadShareSettings(folder.path()).port, 8642);
+  EXPECT_FALSE(ReadShareSettings(folder.path()).enabled);
+}
+
 }  // namespace
 }  // namespace brevora

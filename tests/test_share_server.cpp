@@ -267,7 +267,8 @@ TEST(ShareServer, AnswersUnavailableWhileARunPublishes) {
   EXPECT_EQ(after->status, 200);
 }
 
-// A port another program listens on is named in the message, and nothing is started.
+// A port another program listens on is named in the message, and nothing
+// is started; once it is free, sharing starts there.
 TEST(ShareServer, TakenPortIsReported) {
   SharedFolder first;
   ASSERT_EQ(first.problem, "");
@@ -280,6 +281,11 @@ TEST(ShareServer, TakenPortIsReported) {
   EXPECT_EQ(second.Start(options), "Port " + std::to_string(first.port) +
                                        " is in use by another program. Choose another port.");
   EXPECT_FALSE(second.Running());
+  // Turned off and on again, after serving, the port is free at once.
+  ASSERT_TRUE(first.Client().Get("/abcdefghijklmnopqrstuvwxyz/index.html"));
+  first.server.Stop();
+  EXPECT_EQ(second.Start(options), "");
+  EXPECT_TRUE(second.Running());
 }
 
 // With every connection taken, the next client waits and is served as soon

@@ -25,6 +25,11 @@ struct Parser {
                                 QStringLiteral("Keeps Brevora.cfg, Channels.txt and Brevora.log "
                                                "in <folder>."),
                                 QStringLiteral("folder")};
+  QCommandLineOption share{QStringLiteral("share"),
+                           QStringLiteral("With --run-now or --scheduled: shares the published "
+                                          "news on the home network, on port 8642 or <port>, "
+                                          "for as long as the program runs."),
+                           QStringLiteral("port")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("Shows these options.")};
   QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -38,6 +43,7 @@ struct Parser {
     parser.addOption(minimized);
     parser.addOption(startSchedule);
     parser.addOption(dataFolder);
+    parser.addOption(share);
     parser.addOption(help);
     parser.addOption(version);
   }
@@ -48,7 +54,12 @@ struct Parser {
 CommandLineOptions ParseCommandLine(const QStringList& arguments) {
   Parser p;
   CommandLineOptions options;
-  if (!p.parser.parse(arguments)) {
+  // "--share" alone is the usual port.
+  QStringList expanded = arguments;
+  for (QString& argument : expanded) {
+    if (argument == QLatin1String("--share")) argument = QStringLiteral("--share=8642");
+  }
+  if (!p.parser.parse(expanded)) {
     options.error = p.parser.errorText().toStdString();
     return options;
   }
@@ -70,6 +81,19 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
   if (p.parser.isSet(p.dataFolder) && options.dataFolder.empty()) {
     options.error = "The option --data-folder needs a folder.";
   }
+  if (p.parser.isSet(p.share)) {
+    bool number = false;
+    const int port = p.parser.value(p.share).toInt(&number);
+    if (!number || port < 1 || port > 65535) {
+      options.error = "The option --share takes a port from 1 to 65535 (--share=8642).";
+    } else if (!options.runNow && !options.scheduled) {
+      options.error =
+          "The option --share goes with --run-now or --scheduled; in the window, use "
+          "\"Share on this network...\".";
+    } else {
+      options.sharePort = port;
+    }
+  }
   return options;
 }
 
@@ -83,6 +107,7 @@ QString CommandLineHelp() {
       {"--minimized", &p.minimized},
       {"--start-schedule", &p.startSchedule},
       {"--data-folder <folder>", &p.dataFolder},
+      {"--share[=<port>]", &p.share},
       {"-h, --help", &p.help},
       {"-v, --version", &p.version}};
   for (const auto& [name, option] : options) {

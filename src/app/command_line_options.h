@@ -14,6 +14,7 @@ struct CommandLineOptions {
   bool help = false;
   bool version = false;
   std::string dataFolder;  // empty: the usual one
+  int sharePort = 0;       // --share: the port to share on without a window; 0: none
   std::string error;       // an unknown option or a missing value; then nothing runs
 };
 

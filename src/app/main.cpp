@@ -43,8 +43,8 @@ int main(int argc, char** argv) {
     // SIGTERM and SIGINT stop a run in progress as "Stop" does, and end the program.
     static brevora::HeadlessControl control;
     brevora::OnStopSignals([] { control.Stop(); });
-    return options.runNow ? brevora::RunHeadless(folders, std::cerr, control)
-                          : brevora::RunScheduled(folders, std::cerr, control);
+    return options.runNow ? brevora::RunHeadless(folders, std::cerr, control, options.sharePort)
+                          : brevora::RunScheduled(folders, std::cerr, control, options.sharePort);
   }
 
   QApplication application(argc, argv);

@@ -1,5 +1,7 @@
 #include "config/program_settings.h"
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "base/file_io.h"
@@ -7,9 +9,6 @@
 namespace brevora {
 
 namespace {
-
-constexpr char kSection[] = "[Publishing]";
-constexpr char kKey[] = "PodcastAddress=";
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -31,53 +30,92 @@ std::string Trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-}  // namespace
-
-std::string ReadPodcastAddress(const std::string& programFolder) {
+// The value of `key` in `section` ("[Publishing]"), trimmed; nothing when missing.
+std::optional<std::string> ReadIniValue(const std::string& programFolder,
+                                        const std::string& section, const std::string& key) {
   std::string text;
-  if (ReadWholeFile(programFolder + "Brevora.ini", text) != 0) return {};
+  if (ReadWholeFile(programFolder + "Brevora.ini", text) != 0) return std::nullopt;
+  const std::string prefix = key + "=";
   bool inSection = false;
   for (const std::string& line : Lines(text)) {
     const std::string trimmed = Trimmed(line);
-    if (trimmed.starts_with("[")) inSection = trimmed == kSection;
-    if (!inSection || !trimmed.starts_with(kKey)) continue;
-    std::string address = Trimmed(trimmed.substr(sizeof kKey - 1));
-    if (!address.empty() && address.back() != '/') address += '/';
-    return address;
+    if (trimmed.starts_with("[")) inSection = trimmed == section;
+    if (inSection && trimmed.starts_with(prefix)) return Trimmed(trimmed.substr(prefix.size()));
   }
-  return {};
+  return std::nullopt;
 }
 
-int WritePodcastAddress(const std::string& programFolder, const std::string& address) {
+// Sets the values of `section`'s keys, keeping every other line.
+int WriteIniValues(const std::string& programFolder, const std::string& section,
+                   const std::vector<std::pair<std::string, std::string>>& values) {
   std::string text;
   ReadWholeFile(programFolder + "Brevora.ini", text);  // a missing file is a new one
   std::vector<std::string> lines = Lines(text);
-  const std::string entry = kKey + address;
-  bool inSection = false, written = false;
-  size_t sectionEnd = lines.size();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const std::string trimmed = Trimmed(lines[i]);
-    if (trimmed.starts_with("[")) {
-      if (inSection) sectionEnd = i;
-      inSection = trimmed == kSection;
-      if (inSection) sectionEnd = lines.size();
+  for (const auto& [key, value] : values) {
+    const std::string entry = key + "=" + value;
+    bool inSection = false, written = false, hasSection = false;
+    size_t sectionEnd = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const std::string trimmed = Trimmed(lines[i]);
+      if (trimmed.starts_with("[")) {
+        if (inSection) sectionEnd = i;
+        inSection = trimmed == section;
+        hasSection = hasSection || inSection;
+        if (inSection) sectionEnd = lines.size();
+      }
+      if (inSection && trimmed.starts_with(key + "=") && !written) {
+        lines[i] = entry;
+        written = true;
+      }
     }
-    if (inSection && trimmed.starts_with(kKey) && !written) {
-      lines[i] = entry;
-      written = true;
+    if (!written && hasSection) {
+      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
+    } else if (!written) {
+      lines.push_back(section);
+      lines.push_back(entry);
     }
-  }
-  bool hasSection = false;
-  for (const std::string& line : lines) hasSection = hasSection || Trimmed(line) == kSection;
-  if (!written && hasSection) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(sectionEnd), entry);
-  } else if (!written) {
-    lines.push_back(kSection);
-    lines.push_back(entry);
   }
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
   return WriteFileAtomically(programFolder + "Brevora.ini", out);
+}
+
+}  // namespace
+
+std::string ReadPodcastAddress(const std::string& programFolder) {
+  std::string address =
+      ReadIniValue(programFolder, "[Publishing]", "PodcastAddress").value_or(std::string());
+  if (!address.empty() && address.back() != '/') address += '/';
+  return address;
+}
+
+int WritePodcastAddress(const std::string& programFolder, const std::string& address) {
+  return WriteIniValues(programFolder, "[Publishing]", {{"PodcastAddress", address}});
+}
+
+ShareSettings ReadShareSettings(const std::string& programFolder) {
+  ShareSettings settings;
+  const auto value = [&](const char* key) {
+    return ReadIniValue(programFolder, "[Sharing]", key).value_or(std::string());
+  };
+  settings.enabled = value("Enabled") == "1";
+  const std::string port = value("Port");
+  if (!port.empty() && port.size() <= 5 &&
+      port.find_first_not_of("0123456789") == std::string::npos) {
+    const int number = std::stoi(port);
+    if (number >= 1 && number <= 65535) settings.port = number;
+  }
+  settings.allInterfaces = value("Listen") != "ThisComputer";
+  settings.token = value("Token");
+  return settings;
+}
+
+int WriteShareSettings(const std::string& programFolder, const ShareSettings& settings) {
+  return WriteIniValues(programFolder, "[Sharing]",
+                        {{"Enabled", settings.enabled ? "1" : "0"},
+                         {"Port", std::to_string(settings.port)},
+                         {"Listen", settings.allInterfaces ? "AllNetworks" : "ThisComputer"},
+                         {"Token", settings.token}});
 }
 
 }  // namespace brevora

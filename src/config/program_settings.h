@@ -10,6 +10,12 @@ namespace brevora {
 //   [Publishing]
 //   PodcastAddress=http://myserver/news/
 //
+//   [Sharing]
+//   Enabled=1
+//   Port=8642
+//   Listen=AllNetworks            (or ThisComputer)
+//   Token=the secret of the shared addresses
+//
 // Lines of other sections and keys are kept as they are when one is written.
 
 // The podcast address (the address under which the executing folder is
@@ -19,5 +25,20 @@ std::string ReadPodcastAddress(const std::string& programFolder);
 // Writes the address (empty: none) into Brevora.ini, replacing the file
 // atomically; 0 on success, else the file error's code (base/file_error.h).
 int WritePodcastAddress(const std::string& programFolder, const std::string& address);
+
+// Sharing the executing folder on the home network.
+struct ShareSettings {
+  bool enabled = false;
+  int port = 8642;
+  bool allInterfaces = true;
+  std::string token;  // empty until one is made
+};
+
+// The settings, the defaults for what is missing or out of range.
+ShareSettings ReadShareSettings(const std::string& programFolder);
+
+// Writes every sharing setting, keeping the file's other lines; 0 on success,
+// else the file error's code.
+int WriteShareSettings(const std::string& programFolder, const ShareSettings& settings);
 
 }  // namespace brevora

@@ -21,6 +21,7 @@
 #include "pipeline/voice_list.h"
 #include "platform/cancel_event.h"
 #include "platform/file_lock.h"
+#include "sharing/share_session.h"
 
 namespace brevora {
 
@@ -200,17 +201,42 @@ int RunOnce(const ProgramFolders& folders, std::ostream& out, HeadlessControl& c
   return published ? 0 : 1;
 }
 
+// Starts sharing on `port` (none for 0); false, with the reason, when it cannot.
+bool Share(ShareServer& server, const ProgramFolders& folders, const Settings& settings, int port,
+           std::ostream& out) {
+  if (port == 0) return true;
+  ShareSettings share = ReadShareSettings(folders.data);
+  share.port = port;
+  const std::string problem =
+      StartSharing(server, folders.data, settings.window.record.executingFolder, share);
+  if (!problem.empty()) {
+    out << problem << '\n';
+    return false;
+  }
+  for (const std::string& address : SharedFeedAddresses(share, server.Port())) {
+    out << "Sharing at " << address << '\n';
+  }
+  out.flush();
+  return true;
+}
+
 }  // namespace
 
-int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control) {
+int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
+                int sharePort) {
   Settings settings;
   if (!ReadSettings(folders, out, settings)) return 2;
+  ShareServer server;
+  if (!Share(server, folders, settings, sharePort, out)) return 2;
   return RunOnce(folders, out, control, settings);
 }
 
-int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control) {
+int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
+                 int sharePort) {
   Settings settings;
   if (!ReadSettings(folders, out, settings)) return 2;
+  ShareServer server;
+  if (!Share(server, folders, settings, sharePort, out)) return 2;
   const Configuration& record = settings.window.record;
   const ScheduleSettings schedule{record.startDays, record.firstStartTime, record.secondStartTime};
   ScheduleState state;

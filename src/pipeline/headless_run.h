@@ -40,11 +40,17 @@ class HeadlessControl {
 // exit code: 0 when the run published, 1 when it failed or converted
 // nothing, 2 for settings it cannot run with or when a run of the same data
 // folder is going (with one line saying why).
-int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control);
+// With `sharePort` (--share), the executing folder is shared on that port for
+// as long as the run goes, and "Sharing at ADDRESS" is a line per address of
+// the machine; a port that cannot be listened on is exit code 2.
+int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
+                int sharePort = 0);
 
 // "--scheduled": waits for the start days and times of DATA/Brevora.cfg and
 // makes a run at each, until the control is stopped. Returns 0, or 2 for
 // settings it cannot run with.
-int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control);
+// `sharePort` shares the executing folder until the control is stopped.
+int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
+                 int sharePort = 0);
 
 }  // namespace brevora

@@ -40,15 +40,27 @@ int ListenProblem(const std::string& host, int port) {
   if (inet_pton(AF_INET, host.c_str(), &address.sin_addr) != 1) return EINVAL;
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return errno;
+  // As the server's own socket: connections of a server just stopped, still
+  // closing, do not hold the port.
   const int yes = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  setsockopt(fd, SOL_SOCKET, SO_REUSEPORT, &yes, sizeof yes);
   int problem = 0;
   if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       listen(fd, 1) != 0) {
     problem = errno;
   }
   close(fd);
-  return problem;
+  if (problem != 0) return problem;
+  // A program of this user that shares its port (SO_REUSEPORT, as the server
+  // itself does) is found by knocking at it.
+  if (address.sin_addr.s_addr == htonl(INADDR_ANY)) address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  const int knock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (knock < 0) return 0;
+  const bool answered =
+      connect(knock, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(knock);
+  return answered ? EADDRINUSE : 0;
 }
 
 bool RandomBytes(std::uint8_t* bytes, std::size_t count) {

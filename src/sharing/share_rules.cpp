@@ -188,7 +188,7 @@ std::optional<std::vector<std::string>> ResolveSharedPath(std::string_view targe
     size_t end = target.find('/', start);
     if (end == std::string_view::npos) end = target.size();
     raw.push_back(target.substr(start, end - start));
-    if (raw.size() > kMaxSegments) return std::nullopt;
+    if (raw.size() > kMaxSegments + 2) return std::nullopt;
     start = end + 1;
   }
   if (raw.size() < 2 || !SameSecret(raw[0], token)) return std::nullopt;
@@ -212,6 +212,7 @@ std::optional<std::vector<std::string>> ResolveSharedPath(std::string_view targe
     if (!name) return std::nullopt;
     path.push_back(std::move(*name));
   }
+  if (path.size() > kMaxSegments) return std::nullopt;
   return path;
 }
 

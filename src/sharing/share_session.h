@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/program_settings.h"
+#include "sharing/share_server.h"
+
+namespace brevora {
+
+// A new secret for the shared addresses, from the system's random source.
+std::string NewShareToken();
+
+// Starts `server` sharing `executingFolder` with `settings` (the port, the
+// interfaces). A token is made and kept in DATA/Brevora.ini when the
+// settings have none. Empty on success, else the message for the user.
+std::string StartSharing(ShareServer& server, const std::string& dataFolder,
+                         const std::string& executingFolder, ShareSettings& settings);
+
+// The feed addresses to give a phone, one per address of this machine (the
+// loopback one last), or 127.0.0.1 alone when only this computer may connect.
+std::vector<std::string> SharedFeedAddresses(const ShareSettings& settings, int port);
+
+}  // namespace brevora
