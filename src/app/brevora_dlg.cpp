@@ -17,6 +17,7 @@
 #include "app/main_window_run.h"
 #include "app/message_box_prompt.h"
 #include "app/publishing_dlg.h"
+#include "app/share_dlg.h"
 #include "app/standard_file_dialogs.h"
 #include "base/file_io.h"
 #include "channels/channel_editor_rules.h"
@@ -133,6 +134,12 @@ void CBrevoraDlg::ConnectControls() {
   connect(c.secondStartTimeEdit, &QTimeEdit::timeChanged, this, [this] {
     record_.secondStartTime = TakeTime(*controls_.secondStartTimeEdit, record_.secondStartTime);
   });
+  // Sharing follows the executing folder once its text has settled.
+  shareFollowTimer_.setSingleShot(true);
+  shareFollowTimer_.setInterval(1000);
+  connect(&shareFollowTimer_, &QTimer::timeout, this, &CBrevoraDlg::FollowExecutingFolder);
+  connect(c.executingFolderEdit, &QLineEdit::textChanged, &shareFollowTimer_,
+          qOverload<>(&QTimer::start));
   // The About box stays reachable from the window's background while a run
   // locks the buttons.
   setContextMenuPolicy(Qt::CustomContextMenu);
@@ -140,6 +147,7 @@ void CBrevoraDlg::ConnectControls() {
     QMenu menu(this);
     menu.addAction(QStringLiteral("&About Brevora..."), this, &CBrevoraDlg::OnAbout);
     menu.addAction(QStringLiteral("&Publishing..."), this, &CBrevoraDlg::OnPublishing);
+    menu.addAction(QStringLiteral("&Share on this network..."), this, &CBrevoraDlg::OnShare);
     QAction* login = menu.addAction(QStringLiteral("Start at &login"));
     login->setCheckable(true);
     login->setChecked(StartsAtLogin());
@@ -168,6 +176,12 @@ bool CBrevoraDlg::OnInitDialog() {
   }
   if (speechStatus_ != 0) EnterTextOnlyMode();
   controls_.workingFolderEdit->setFocus();
+  // Sharing comes back on as it was left.
+  ShareSettings share = ReadShareSettings(programFolder_);
+  if (!ended_ && share.enabled) {
+    const std::string problem = StartSharing(share);
+    if (!problem.empty()) shareProblem_ = "Not sharing: " + problem;
+  }
   ShowStatus();
   return !ended_;
 }
@@ -353,6 +367,46 @@ void CBrevoraDlg::OnAbout() {
 void CBrevoraDlg::OnPublishing() {
   CPublishingDlg dialog(programFolder_, *prompt_, this);
   RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
+}
+
+void CBrevoraDlg::OnShare() {
+  CShareDlg dialog(*this, programFolder_, *prompt_, this);
+  RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
+}
+
+std::string CBrevoraDlg::StartSharing(ShareSettings& settings) {
+  const std::string folder = controls_.executingFolderEdit->text().toStdString();
+  const std::string problem = brevora::StartSharing(shareServer_, programFolder_, folder, settings);
+  if (problem.empty()) {
+    shareSettings_ = settings;
+    sharedFolder_ = folder;
+    shareProblem_.clear();
+  }
+  ShowStatus();
+  return problem;
+}
+
+void CBrevoraDlg::StopSharing() {
+  shareServer_.Stop();
+  shareProblem_.clear();
+  ShowStatus();
+}
+
+int CBrevoraDlg::SharedPort() const {
+  return shareServer_.Running() ? shareServer_.Port() : 0;
+}
+
+void CBrevoraDlg::FollowExecutingFolder() {
+  if (!shareServer_.Running() ||
+      controls_.executingFolderEdit->text().toStdString() == sharedFolder_) {
+    return;
+  }
+  ShareSettings settings = shareSettings_;
+  const std::string problem = StartSharing(settings);
+  if (!problem.empty()) {
+    shareProblem_ = "Not sharing: " + problem;
+    ShowStatus();
+  }
 }
 
 void CBrevoraDlg::SetStartAtLogin(bool on) {

@@ -14,6 +14,7 @@
 #include "config/configuration.h"
 #include "pipeline/schedule.h"
 #include "platform/file_lock.h"
+#include "sharing/share_session.h"
 
 class QSystemTrayIcon;
 
@@ -48,7 +49,10 @@ struct MainWindowServices {
 
 // The main window: the configuration in its controls, the channel list, the
 // run commands, loading and saving of configurations, About and help.
-class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelListOwner {
+class CBrevoraDlg : public QDialog,
+                    public ConfigurationWindow,
+                    public ChannelListOwner,
+                    public ShareControl {
   Q_OBJECT
  public:
   explicit CBrevoraDlg(MainWindowServices services, QWidget* parent = nullptr);
@@ -115,6 +119,14 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   void OnAbout();
   // "Publishing...": the podcast address (see CPublishingDlg).
   void OnPublishing();
+  // "Share on this network..." (see CShareDlg).
+  void OnShare();
+
+  // ShareControl: sharing the executing folder of the window's controls,
+  // which it follows when it changes.
+  std::string StartSharing(ShareSettings& settings) override;
+  void StopSharing() override;
+  int SharedPort() const override;
   void OnHelp();
   void OnExit();
 
@@ -145,6 +157,8 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   bool ConfigurationTextsFit();
   void ShowStatus();
   void RunEndedWith(const RunSummary& summary, int converted, int total);
+  // Shares again when the executing folder changed under a running server.
+  void FollowExecutingFolder();
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowWindow();
@@ -183,6 +197,11 @@ class CBrevoraDlg : public QDialog, public ConfigurationWindow, public ChannelLi
   std::string lastResult_;  // how the last run ended
   std::time_t runStarted_ = 0;
   QSystemTrayIcon* tray_ = nullptr;
+  ShareServer shareServer_;
+  ShareSettings shareSettings_;  // those shared with
+  std::string sharedFolder_;
+  std::string shareProblem_;  // why sharing did not start with the window
+  QTimer shareFollowTimer_;
   bool windowVisible_ = false;
 };
 

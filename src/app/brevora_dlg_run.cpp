@@ -242,7 +242,14 @@ void CBrevoraDlg::ShowStatus() {
     state = next ? "Waiting for " + FormatLocal(*next, "%a %H:%M") + "."
                  : "Waiting, but no start day is ticked.";
   }
-  const std::string text = lastResult_.empty() ? state : state + "\n" + lastResult_;
+  std::string text = lastResult_.empty() ? state : state + "\n" + lastResult_;
+  if (shareServer_.Running()) {
+    const std::vector<std::string> addresses =
+        SharedFeedAddresses(shareSettings_, shareServer_.Port());
+    if (!addresses.empty()) text += "\nSharing at " + addresses.front();
+  } else if (!shareProblem_.empty()) {
+    text += "\n" + shareProblem_;
+  }
   controls_.statusLabel->setText(QString::fromStdString(text));
   if (tray_ != nullptr)
     tray_->setToolTip(QStringLiteral("Brevora\n") + QString::fromStdString(text));
@@ -257,6 +264,10 @@ void CBrevoraDlg::AddTrayIcon() {
   tray_->setToolTip(QStringLiteral("Brevora"));
   auto* menu = new QMenu(this);
   QAction* showHide = menu->addAction(QStringLiteral("Hide"), this, &CBrevoraDlg::ToggleWindow);
+  menu->addAction(QStringLiteral("Share on this network..."), this, [this] {
+    ShowWindow();
+    OnShare();
+  });
   QAction* login = menu->addAction(QStringLiteral("Start at login"));
   login->setCheckable(true);
   connect(login, &QAction::toggled, this, &CBrevoraDlg::SetStartAtLogin);

@@ -8,6 +8,18 @@
 
 namespace brevora {
 
+// What a window offers to its sharing dialog.
+class ShareControl {
+ public:
+  virtual ~ShareControl() = default;
+  // Starts sharing, or restarts it with new settings; empty on success, else
+  // the message for the user (sharing is off then).
+  virtual std::string StartSharing(ShareSettings& settings) = 0;
+  virtual void StopSharing() = 0;
+  // The port shared on; 0 while sharing is off.
+  virtual int SharedPort() const = 0;
+};
+
 // A new secret for the shared addresses, from the system's random source.
 std::string NewShareToken();
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QCheckBox>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,6 +14,7 @@
 
 #include "app/about_dlg.h"
 #include "app/publishing_dlg.h"
+#include "app/share_dlg.h"
 #include "app/help_window.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "channels/gui/create_edit_channel.h"
@@ -63,6 +65,15 @@ int main(int argc, char** argv) {
   brevora::CPublishingDlg publishing(folder.path(), harness.prompt, nullptr);
   publishing.adjustSize();
   ok = Save(publishing, out, "publishing") && ok;
+  {
+    brevora::CShareDlg share(*harness.window, folder.path(), harness.prompt, nullptr);
+    share.adjustSize();
+    ok = Save(share, out, "share_off") && ok;
+    share.findChild<QCheckBox*>(QStringLiteral("shareCheck"))->setChecked(true);
+    share.adjustSize();
+    ok = Save(share, out, "share_on") && ok;
+    harness.window->StopSharing();
+  }
 
   brevora::HelpWindow help(folder.path());
   help.ShowContents();
