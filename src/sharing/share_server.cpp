@@ -162,6 +162,9 @@ class ShareServer::Impl final : public httplib::Server {
     const std::size_t connections = std::max<std::size_t>(1, options_.limits.connections);
     new_task_queue = [connections] { return new ConnectionPool(connections); };
     set_address_family(AF_INET);
+    // What the Keep-Alive header announces is what the connection loop does.
+    set_keep_alive_max_count(options_.limits.requestsPerConnection);
+    set_keep_alive_timeout(options_.limits.idleSeconds);
     set_pre_routing_handler(
         [this](const httplib::Request& request, httplib::Response& response) {
           Answer(request, response);

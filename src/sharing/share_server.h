@@ -16,7 +16,7 @@ struct ShareLimits {
   long idleSeconds = 5;                 // between requests of a kept-alive connection
   std::size_t requestsPerConnection = 100;
   long sendSeconds = 20;                // a client that takes nothing for this long is dropped
-  std::size_t feedBytes = 16 * 1024 * 1024;  // the largest feed rewritten for a client
+  std::size_t feedBytes = 4 * 1024 * 1024;  // the largest feed rewritten for a client
 };
 
 struct ShareOptions {

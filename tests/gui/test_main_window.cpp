@@ -269,6 +269,12 @@ class TestMainWindow : public QObject {
     QVERIFY(!parse({"--data-folder"}).error.empty());
     QVERIFY(!parse({"--data-folder="}).error.empty());
     QCOMPARE(parse({"now"}).error, std::string("Unknown argument: now"));
+    QCOMPARE(parse({"--scheduled", "--share"}).sharePort, 8642);
+    QCOMPARE(parse({"--run-now", "--share=9000"}).sharePort, 9000);
+    QCOMPARE(parse({"--run-now"}).sharePort, 0);
+    QVERIFY(!parse({"--run-now", "--share=0"}).error.empty());
+    QVERIFY(!parse({"--run-now", "--share=http"}).error.empty());
+    QVERIFY(!parse({"--share"}).error.empty());  // the window has its own dialog
     QVERIFY(CommandLineHelp().contains(QStringLiteral("--run-now")));
   }
 
