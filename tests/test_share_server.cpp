@@ -123,19 +123,35 @@ TEST(ShareServer, ServesOnlyPublishedFilesBelowTheToken) {
 
   const std::string t = "/abcdefghijklmnopqrstuvwxyz/";
   for (const std::string& target :
-       {t + "%2e%2e/secret.txt", t + "%2E%2E/%2e%2e/secret.txt", t + "..%2fsecret.txt",
-        t + "%252e%252e/secret.txt", t + "..%5csecret.txt", t + "..\\secret.txt",
-        t + "%c0%ae%c0%ae/secret.txt", t + "%e0%80%ae%e0%80%ae/secret.txt",
-        t + "Top/../secret.txt", t + "Demo/../../secret.txt", t + "./index.html",
-        t + "index.html%00.png", t + ".hidden.mp3", t + "Demo/1%20News.mp3.part",
-        t + ".Brevora.publish.lock", t + "link.mp3", t + "linked/secret.txt", t + "Demo",
-        t + "Demo/", t + "Demo//1%20News.mp3", t + "secret.txt%2f", std::string("/secret.txt"),
+       {t + "%2e%2e/secret.txt",
+        t + "%2E%2E/%2e%2e/secret.txt",
+        t + "..%2fsecret.txt",
+        t + "%252e%252e/secret.txt",
+        t + "..%5csecret.txt",
+        t + "..\\secret.txt",
+        t + "%c0%ae%c0%ae/secret.txt",
+        t + "%e0%80%ae%e0%80%ae/secret.txt",
+        t + "Top/../secret.txt",
+        t + "Demo/../../secret.txt",
+        t + "./index.html",
+        t + "index.html%00.png",
+        t + ".hidden.mp3",
+        t + "Demo/1%20News.mp3.part",
+        t + ".Brevora.publish.lock",
+        t + "link.mp3",
+        t + "linked/secret.txt",
+        t + "Demo",
+        t + "Demo/",
+        t + "Demo//1%20News.mp3",
+        t + "secret.txt%2f",
+        std::string("/secret.txt"),
         std::string("/abcdefghijklmnopqrstuvwxy2/index.html"),
         std::string("/ABCDEFGHIJKLMNOPQRSTUVWXYZ/index.html"),
-        std::string("/abcdefghijklmnopqrstuvwxyz"), std::string("/abcdefghijklmnopqrstuvwxyz/../exec/secret.txt"),
+        std::string("/abcdefghijklmnopqrstuvwxyz"),
+        std::string("/abcdefghijklmnopqrstuvwxyz/../exec/secret.txt"),
         std::string("http://127.0.0.1/abcdefghijklmnopqrstuvwxyz/../secret.txt")}) {
-    const std::string response = shared.Raw("GET " + target + " HTTP/1.1\r\nHost: x\r\n" +
-                                            "Connection: close\r\n\r\n");
+    const std::string response =
+        shared.Raw("GET " + target + " HTTP/1.1\r\nHost: x\r\n" + "Connection: close\r\n\r\n");
     EXPECT_EQ(StatusLine(response), "HTTP/1.1 404 Not Found") << target;
     EXPECT_EQ(response.find("outside"), std::string::npos) << target;
     EXPECT_EQ(response.find("beside Top"), std::string::npos) << target;
@@ -174,9 +190,9 @@ TEST(ShareServer, AnswersRangesHeadAndRevalidation) {
     ASSERT_TRUE(part);
     EXPECT_EQ(part->status, 206) << c.range;
     EXPECT_EQ(part->body, shared.audio.substr(c.first, c.length)) << c.range;
-    EXPECT_EQ(part->get_header_value("Content-Range"),
-              "bytes " + std::to_string(c.first) + "-" + std::to_string(c.first + c.length - 1) +
-                  "/1000")
+    EXPECT_EQ(
+        part->get_header_value("Content-Range"),
+        "bytes " + std::to_string(c.first) + "-" + std::to_string(c.first + c.length - 1) + "/1000")
         << c.range;
   }
   auto past = client.Get(path, {{"Range", "bytes=1000-"}});
@@ -229,11 +245,10 @@ TEST(ShareServer, ServedFeedsCarryTheServersOwnAddresses) {
     ASSERT_TRUE(feed);
     EXPECT_EQ(feed->status, 200);
     EXPECT_EQ(feed->get_header_value("Content-Type"), "application/rss+xml; charset=utf-8");
-    const std::string base = "http://127.0.0.1:" + std::to_string(shared.port) +
-                             "/abcdefghijklmnopqrstuvwxyz/";
+    const std::string base =
+        "http://127.0.0.1:" + std::to_string(shared.port) + "/abcdefghijklmnopqrstuvwxyz/";
     const std::string& body = feed->body;
-    EXPECT_NE(body.find("<enclosure url=\"" + base + "Top/Demo/1%20News.mp3\""),
-              std::string::npos)
+    EXPECT_NE(body.find("<enclosure url=\"" + base + "Top/Demo/1%20News.mp3\""), std::string::npos)
         << body;
     EXPECT_NE(body.find("<itunes:image href=\"" + base + "icons/brevora.png\""), std::string::npos)
         << body;
@@ -254,7 +269,8 @@ TEST(ShareServer, AnswersUnavailableWhileARunPublishes) {
   ASSERT_EQ(shared.problem, "");
   httplib::Client client = shared.Client();
   {
-    std::optional<FileLock> publishing = FileLock::Lock(shared.executing + "/.Brevora.publish.lock");
+    std::optional<FileLock> publishing =
+        FileLock::Lock(shared.executing + "/.Brevora.publish.lock");
     ASSERT_TRUE(publishing);
     auto during = client.Get("/abcdefghijklmnopqrstuvwxyz/index.html");
     ASSERT_TRUE(during);
@@ -349,9 +365,9 @@ TEST(ShareServer, OversizedHeadAndStalledReaderEndTheirConnections) {
   limits.sendSeconds = 2;
   SharedFolder shared(limits);
   ASSERT_EQ(shared.problem, "");
-  const std::string big = shared.Raw("GET /abcdefghijklmnopqrstuvwxyz/index.html HTTP/1.1\r\n" +
-                                     std::string("X-Filler: ") + std::string(9000, 'a') +
-                                     "\r\n\r\n");
+  const std::string big =
+      shared.Raw("GET /abcdefghijklmnopqrstuvwxyz/index.html HTTP/1.1\r\n" +
+                 std::string("X-Filler: ") + std::string(9000, 'a') + "\r\n\r\n");
   EXPECT_EQ(big.find("index"), std::string::npos);
   EXPECT_NE(StatusLine(big), "HTTP/1.1 200 OK");
 

@@ -42,8 +42,8 @@ QPixmap QrPixmap(const QrModules& modules) {
     }
   }
   const int scale = std::max(3, kCodePixels / width);
-  return QPixmap::fromImage(image.scaled(width * scale, width * scale, Qt::IgnoreAspectRatio,
-                                         Qt::FastTransformation));
+  return QPixmap::fromImage(
+      image.scaled(width * scale, width * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 }  // namespace
@@ -139,9 +139,8 @@ CShareDlg::CShareDlg(ShareControl& control, const std::string& dataFolder, UserP
   });
   connect(allNetworksRadio_, &QRadioButton::toggled, this, &CShareDlg::Apply);
   connect(addressBox_, &QComboBox::currentIndexChanged, this, &CShareDlg::ShowAddress);
-  connect(copyButton_, &QPushButton::clicked, this, [this] {
-    QGuiApplication::clipboard()->setText(addressBox_->currentText());
-  });
+  connect(copyButton_, &QPushButton::clicked, this,
+          [this] { QGuiApplication::clipboard()->setText(addressBox_->currentText()); });
   connect(newAddressButton, &QPushButton::clicked, this, &CShareDlg::OnNewAddress);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   ShowAddress();

@@ -1,10 +1,11 @@
-#include "platform/file_below.h"
-
-#include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/file_below.h"
 
 namespace brevora {
 

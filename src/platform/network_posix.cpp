@@ -1,7 +1,4 @@
-#include "platform/network.h"
-
 #include <arpa/inet.h>
-#include <cerrno>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
@@ -9,6 +6,10 @@
 #include <sys/random.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/network.h"
 
 namespace brevora {
 
@@ -54,7 +55,8 @@ int ListenProblem(const std::string& host, int port) {
   if (problem != 0) return problem;
   // A program of this user that shares its port (SO_REUSEPORT, as the server
   // itself does) is found by knocking at it.
-  if (address.sin_addr.s_addr == htonl(INADDR_ANY)) address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (address.sin_addr.s_addr == htonl(INADDR_ANY))
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   const int knock = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (knock < 0) return 0;
   const bool answered =
@@ -125,6 +127,8 @@ void SocketIo::Endpoint(bool local, std::string& address, int& port) const {
   address = text;
 }
 
-void ShutdownSocket(int fd) { shutdown(fd, SHUT_RDWR); }
+void ShutdownSocket(int fd) {
+  shutdown(fd, SHUT_RDWR);
+}
 
 }  // namespace brevora

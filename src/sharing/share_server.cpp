@@ -157,19 +157,17 @@ struct Body {
 class ShareServer::Impl final : public httplib::Server {
  public:
   explicit Impl(ShareOptions options)
-      : options_(std::move(options)),
-        lockPath_(options_.executingFolder + "/" + kPublishLockName) {
+      : options_(std::move(options)), lockPath_(options_.executingFolder + "/" + kPublishLockName) {
     const std::size_t connections = std::max<std::size_t>(1, options_.limits.connections);
     new_task_queue = [connections] { return new ConnectionPool(connections); };
     set_address_family(AF_INET);
     // What the Keep-Alive header announces is what the connection loop does.
     set_keep_alive_max_count(options_.limits.requestsPerConnection);
     set_keep_alive_timeout(options_.limits.idleSeconds);
-    set_pre_routing_handler(
-        [this](const httplib::Request& request, httplib::Response& response) {
-          Answer(request, response);
-          return HandlerResponse::Handled;
-        });
+    set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+      Answer(request, response);
+      return HandlerResponse::Handled;
+    });
   }
 
   // Closes every connection that is open, and any that opens from now on.
@@ -359,7 +357,9 @@ class ShareServer::Impl final : public httplib::Server {
 
 ShareServer::ShareServer() = default;
 
-ShareServer::~ShareServer() { Stop(); }
+ShareServer::~ShareServer() {
+  Stop();
+}
 
 namespace {
 
@@ -418,9 +418,13 @@ void ShareServer::Stop() {
   port_ = 0;
 }
 
-bool ShareServer::Running() const { return impl_ != nullptr && !listenerDone_; }
+bool ShareServer::Running() const {
+  return impl_ != nullptr && !listenerDone_;
+}
 
-int ShareServer::Port() const { return port_; }
+int ShareServer::Port() const {
+  return port_;
+}
 
 std::size_t ShareServer::OpenConnections() const {
   return impl_ ? impl_->OpenConnections() : 0;

@@ -10,12 +10,12 @@ namespace brevora {
 
 // What keeps the server alive with hostile or broken clients.
 struct ShareLimits {
-  std::size_t connections = 32;         // served at once; more wait to be accepted
-  std::size_t headBytes = 8 * 1024;     // request line and headers
-  long headSeconds = 10;                // to send them, counted from their first byte
-  long idleSeconds = 5;                 // between requests of a kept-alive connection
+  std::size_t connections = 32;      // served at once; more wait to be accepted
+  std::size_t headBytes = 8 * 1024;  // request line and headers
+  long headSeconds = 10;             // to send them, counted from their first byte
+  long idleSeconds = 5;              // between requests of a kept-alive connection
   std::size_t requestsPerConnection = 100;
-  long sendSeconds = 20;                // a client that takes nothing for this long is dropped
+  long sendSeconds = 20;                    // a client that takes nothing for this long is dropped
   std::size_t feedBytes = 4 * 1024 * 1024;  // the largest feed rewritten for a client
 };
 

@@ -1,5 +1,11 @@
 // "Share on this network...": the switch, the port message, the address and
 // its QR code, the status line, and sharing back on at the next start.
+#include <arpa/inet.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
@@ -9,11 +15,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <arpa/inet.h>
-#include <httplib.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "config/program_settings.h"
 #include "fakes/temp_folder.h"
@@ -92,7 +93,8 @@ class TestShareDialog : public QObject {
       WindowHarness h;
       h.Create(folder.path(), std::vector<VoiceInfo>{});
       QVERIFY(h.window->OnInitDialog());
-      h.window->Controls().executingFolderEdit->setText(QString::fromStdString(folder.path() + "exec"));
+      h.window->Controls().executingFolderEdit->setText(
+          QString::fromStdString(folder.path() + "exec"));
       QString problem, placeholder;
       bool codeShown = false;
       h.modal.steps = {[&](QDialog& dialog) {
@@ -106,8 +108,8 @@ class TestShareDialog : public QObject {
         port->setValue(free);
         check->setChecked(true);
         if (!check->isChecked()) return -2;
-        address = dialog.findChild<QComboBox*>(QStringLiteral("addressBox"))->currentText()
-                      .toStdString();
+        address =
+            dialog.findChild<QComboBox*>(QStringLiteral("addressBox"))->currentText().toStdString();
         codeShown = ShowsQrCodeOf(*qr, address);
         return int(QDialog::Rejected);
       }};
@@ -117,8 +119,8 @@ class TestShareDialog : public QObject {
                             .arg(taken.port));
       QCOMPARE(placeholder, QStringLiteral("The code appears while the news is shared."));
       const ShareSettings kept = ReadShareSettings(folder.path());
-      QCOMPARE(address, "http://127.0.0.1:" + std::to_string(free) + "/" + kept.token +
-                            "/podcast.xml");
+      QCOMPARE(address,
+               "http://127.0.0.1:" + std::to_string(free) + "/" + kept.token + "/podcast.xml");
       QVERIFY(codeShown);
       QVERIFY(kept.enabled);
       QCOMPARE(kept.port, free);
