@@ -178,7 +178,8 @@ TEST(ShareServer, AnswersRangesHeadAndRevalidation) {
   EXPECT_EQ(whole->get_header_value("Accept-Ranges"), "bytes");
   const std::string etag = whole->get_header_value("ETag");
   ASSERT_FALSE(etag.empty());
-  EXPECT_FALSE(whole->get_header_value("Last-Modified").empty());
+  const std::string modified = whole->get_header_value("Last-Modified");
+  EXPECT_TRUE(modified.ends_with(" GMT") && modified.size() == 29) << modified;
 
   struct Case {
     const char* range;
@@ -210,6 +211,18 @@ TEST(ShareServer, AnswersRangesHeadAndRevalidation) {
   ASSERT_TRUE(unchanged);
   EXPECT_EQ(unchanged->status, 304);
   EXPECT_EQ(unchanged->body, "");
+  auto unmodified = client.Get(path, {{"If-Modified-Since", modified}});
+  ASSERT_TRUE(unmodified);
+  EXPECT_EQ(unmodified->status, 304);
+  // Several ranges, or one the file has changed under (If-Range), get the whole file.
+  for (const httplib::Headers& headers :
+       {httplib::Headers{{"Range", "bytes=0-1,5-6"}},
+        httplib::Headers{{"Range", "bytes=0-1"}, {"If-Range", "\"older\""}}}) {
+    auto all = client.Get(path, headers);
+    ASSERT_TRUE(all);
+    EXPECT_EQ(all->status, 200);
+    EXPECT_EQ(all->body, shared.audio);
+  }
   auto wav = client.Get("/abcdefghijklmnopqrstuvwxyz/Demo/2%20Weather.wav");
   ASSERT_TRUE(wav);
   EXPECT_EQ(wav->get_header_value("Content-Type"), "audio/wav");

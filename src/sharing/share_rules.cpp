@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "pipeline/podcast.h"
 
 namespace brevora {
 
@@ -313,16 +314,8 @@ bool EtagMatches(std::string_view ifNoneMatch, std::string_view etag) {
 }
 
 std::string HttpDate(std::time_t time) {
-  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm parts{};
-  gmtime_r(&time, &parts);
-  char text[40];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", kDays[parts.tm_wday],
-                parts.tm_mday, kMonths[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
-                parts.tm_min, parts.tm_sec);
-  return text;
+  const std::string date = Rfc822Date({}, time);  // "Tue, 08 Dec 2026 10:00:00 +0000"
+  return date.substr(0, date.size() - 5) + "GMT";
 }
 
 }  // namespace brevora
