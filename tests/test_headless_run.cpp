@@ -133,7 +133,8 @@ TEST(HeadlessRun, SharesThePublishedNewsWhileScheduled) {
   EXPECT_EQ(fetched, "<rss></rss>");
   const ShareSettings kept = ReadShareSettings(p.folder.path());
   EXPECT_EQ(kept.token.size(), 26u);
-  EXPECT_FALSE(kept.enabled);  // the window's own choice is left alone
+  EXPECT_FALSE(kept.enabled);  // the window's own choices are left alone
+  EXPECT_EQ(kept.port, 8642);
   std::string expected;
   for (const std::string& address : MachineAddresses()) {
     expected += "Sharing at http://" + address + ":" + std::to_string(port) + "/" + kept.token +

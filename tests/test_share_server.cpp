@@ -130,6 +130,8 @@ TEST(ShareServer, ServesOnlyPublishedFilesBelowTheToken) {
         t + "..%5csecret.txt",
         t + "..\\secret.txt",
         t + "%c0%ae%c0%ae/secret.txt",
+        t + "Demo/3%20Caf%C3.mp3",
+        t + "Demo/3%20Caf%ED%A0%80.mp3",
         t + "%e0%80%ae%e0%80%ae/secret.txt",
         t + "Top/../secret.txt",
         t + "Demo/../../secret.txt",

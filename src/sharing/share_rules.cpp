@@ -21,8 +21,11 @@ int HexValue(char c) {
   return -1;
 }
 
-// Characters a request target may carry as they stand (RFC 3986 pchar).
+// Characters a request target may carry as they stand (RFC 3986 pchar, and
+// the bytes of UTF-8 that some clients send unencoded; the names they make
+// are checked once decoded).
 bool IsPathCharacter(unsigned char c) {
+  if (c >= 0x80) return true;
   if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return true;
   return c != '\0' && std::strchr("-._~!$&'()*+,;=:@%", c) != nullptr;
 }

@@ -21,7 +21,10 @@ std::string StartSharing(ShareServer& server, const std::string& dataFolder,
   if (!IsShareToken(settings.token)) {
     settings.token = NewShareToken();
     if (settings.token.empty()) return "Brevora could not make a secret address for sharing.";
-    if (WriteShareSettings(dataFolder, settings) != 0) {
+    // Only the token is kept: a port given for this once stays out of the file.
+    ShareSettings stored = ReadShareSettings(dataFolder);
+    stored.token = settings.token;
+    if (WriteShareSettings(dataFolder, stored) != 0) {
       return "Brevora could not keep the shared address in " + dataFolder + "Brevora.ini.";
     }
   }
