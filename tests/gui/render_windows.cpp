@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
     share.findChild<QCheckBox*>(QStringLiteral("shareCheck"))->setChecked(true);
     share.adjustSize();
     ok = Save(share, out, "share_on") && ok;
+    ok = Save(*harness.window, out, "main_window_sharing") && ok;
     harness.window->StopSharing();
   }
 
