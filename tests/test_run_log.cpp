@@ -3,6 +3,7 @@
 #include <sstream>
 #include <thread>
 
+#include "fakes/clock.h"
 #include "fakes/temp_folder.h"
 #include "pipeline/run_log.h"
 
@@ -12,15 +13,7 @@ namespace {
 using testing::TempFolder;
 
 std::time_t At(int hour, int minute, int second) {
-  std::tm moment{};
-  moment.tm_year = 104;
-  moment.tm_mon = 2;
-  moment.tm_mday = 15;
-  moment.tm_hour = hour;
-  moment.tm_min = minute;
-  moment.tm_sec = second;
-  moment.tm_isdst = -1;
-  return std::mktime(&moment);
+  return testing::LocalTime(2004, 3, 15, hour, minute, second);
 }
 
 TEST(RunLog, TimeStamps) {

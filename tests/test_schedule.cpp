@@ -5,23 +5,13 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "fakes/clock.h"
 #include "pipeline/schedule.h"
 
 namespace brevora {
 namespace {
 
-// Local time on a given date (2026-12-07 is a Monday).
-std::time_t Local(int year, int month, int day, int hour, int minute, int second = 0) {
-  std::tm parts{};
-  parts.tm_year = year - 1900;
-  parts.tm_mon = month - 1;
-  parts.tm_mday = day;
-  parts.tm_hour = hour;
-  parts.tm_min = minute;
-  parts.tm_sec = second;
-  parts.tm_isdst = -1;
-  return std::mktime(&parts);
-}
+using testing::LocalTime;
 
 std::string Text(std::time_t time) {
   char text[32];
@@ -66,11 +56,11 @@ using Starts = std::vector<std::string>;
 // that day; the next Monday does at 7:00.
 TEST(Schedule, PressedBeforeAndInTheStartMinute) {
   Clock before = MondayAt(7, 0, 17, 0);
-  EXPECT_EQ(before.Ticks(Local(2026, 12, 7, 6, 59, 45), Local(2026, 12, 7, 7, 10)),
+  EXPECT_EQ(before.Ticks(LocalTime(2026, 12, 7, 6, 59, 45), LocalTime(2026, 12, 7, 7, 10)),
             (Starts{"Mon 07 07:00:00"}));
 
   Clock late = MondayAt(7, 0, 7, 0);
-  EXPECT_EQ(late.Ticks(Local(2026, 12, 7, 7, 0, 25), Local(2026, 12, 14, 7, 10)),
+  EXPECT_EQ(late.Ticks(LocalTime(2026, 12, 7, 7, 0, 25), LocalTime(2026, 12, 14, 7, 10)),
             (Starts{"Mon 14 07:00:10"}));
 }
 
@@ -78,15 +68,15 @@ TEST(Schedule, PressedBeforeAndInTheStartMinute) {
 TEST(Schedule, OneRunPerStartTime) {
   Clock equal = MondayAt(7, 0, 7, 0);
   equal.settings.startDays.fill(true);
-  EXPECT_EQ(equal.Ticks(Local(2026, 12, 7, 0, 0), Local(2026, 12, 8, 23, 59)),
+  EXPECT_EQ(equal.Ticks(LocalTime(2026, 12, 7, 0, 0), LocalTime(2026, 12, 8, 23, 59)),
             (Starts{"Mon 07 07:00:00", "Tue 08 07:00:00"}));
   // A run shorter than a tick: the equal second time is not a second run.
   Clock quick = MondayAt(7, 0, 7, 0);
   quick.runSeconds = 5;
-  EXPECT_EQ(quick.Ticks(Local(2026, 12, 7, 6, 59), Local(2026, 12, 7, 7, 10)),
+  EXPECT_EQ(quick.Ticks(LocalTime(2026, 12, 7, 6, 59), LocalTime(2026, 12, 7, 7, 10)),
             (Starts{"Mon 07 07:00:00"}));
   Clock two = MondayAt(7, 0, 17, 30);
-  EXPECT_EQ(two.Ticks(Local(2026, 12, 7, 0, 0), Local(2026, 12, 7, 23, 59)),
+  EXPECT_EQ(two.Ticks(LocalTime(2026, 12, 7, 0, 0), LocalTime(2026, 12, 7, 23, 59)),
             (Starts{"Mon 07 07:00:00", "Mon 07 17:30:00"}));
 }
 
@@ -95,14 +85,14 @@ TEST(Schedule, OneRunPerStartTime) {
 TEST(Schedule, MidnightAndKeptFlags) {
   Clock midnight = MondayAt(0, 0, 0, 0);
   midnight.settings.startDays.fill(true);
-  EXPECT_TRUE(midnight.Ticks(Local(2026, 12, 7, 0, 0), Local(2026, 12, 9, 12, 0)).empty());
+  EXPECT_TRUE(midnight.Ticks(LocalTime(2026, 12, 7, 0, 0), LocalTime(2026, 12, 9, 12, 0)).empty());
   midnight.state.firstStartArmed = true;
-  EXPECT_EQ(midnight.Ticks(Local(2026, 12, 7, 12, 0), Local(2026, 12, 10, 12, 0)),
+  EXPECT_EQ(midnight.Ticks(LocalTime(2026, 12, 7, 12, 0), LocalTime(2026, 12, 10, 12, 0)),
             (Starts{"Tue 08 00:00:00"}));
 
   Clock unticked = MondayAt(7, 0, 17, 0);  // Tuesday is not ticked
   unticked.state.firstStartArmed = true;
-  EXPECT_TRUE(unticked.Ticks(Local(2026, 12, 8, 0, 0), Local(2026, 12, 8, 23, 59)).empty());
+  EXPECT_TRUE(unticked.Ticks(LocalTime(2026, 12, 8, 0, 0), LocalTime(2026, 12, 8, 23, 59)).empty());
   EXPECT_TRUE(unticked.state.firstStartArmed);
   EXPECT_FALSE(unticked.state.secondStartArmed);
 }
@@ -111,27 +101,28 @@ TEST(Schedule, MidnightAndKeptFlags) {
 TEST(Schedule, RunStillGoingSkipsTheSecondStart) {
   Clock clock = MondayAt(6, 55, 7, 0);
   clock.runSeconds = 10 * 60;
-  EXPECT_EQ(clock.Ticks(Local(2026, 12, 7, 6, 0), Local(2026, 12, 14, 6, 58)),
+  EXPECT_EQ(clock.Ticks(LocalTime(2026, 12, 7, 6, 0), LocalTime(2026, 12, 14, 6, 58)),
             (Starts{"Mon 07 06:55:00", "Mon 14 06:55:00"}));
 }
 
 // What the status line says the schedule waits for.
 TEST(Schedule, NextStart) {
   Clock clock = MondayAt(7, 0, 17, 0);
-  EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 6, 0), clock.settings, clock.state)),
+  EXPECT_EQ(Text(*NextScheduledStart(LocalTime(2026, 12, 7, 6, 0), clock.settings, clock.state)),
             "Mon 07 07:00:00");
-  EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 7, 0, 10), clock.settings, clock.state)),
-            "Mon 07 17:00:00");
-  EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 18, 0), clock.settings, clock.state)),
+  EXPECT_EQ(
+      Text(*NextScheduledStart(LocalTime(2026, 12, 7, 7, 0, 10), clock.settings, clock.state)),
+      "Mon 07 17:00:00");
+  EXPECT_EQ(Text(*NextScheduledStart(LocalTime(2026, 12, 7, 18, 0), clock.settings, clock.state)),
             "Mon 14 07:00:00");
   // In the start minute of the only ticked day, after it fired: a week on.
   Clock weekly = MondayAt(7, 0, 7, 0);
-  weekly.Ticks(Local(2026, 12, 7, 6, 59, 45), Local(2026, 12, 7, 7, 0, 15));
-  EXPECT_EQ(Text(*NextScheduledStart(Local(2026, 12, 7, 7, 0, 30), weekly.settings,
+  weekly.Ticks(LocalTime(2026, 12, 7, 6, 59, 45), LocalTime(2026, 12, 7, 7, 0, 15));
+  EXPECT_EQ(Text(*NextScheduledStart(LocalTime(2026, 12, 7, 7, 0, 30), weekly.settings,
                                      weekly.state)),
             "Mon 14 07:00:00");
   clock.settings.startDays.fill(false);
-  EXPECT_FALSE(NextScheduledStart(Local(2026, 12, 7, 6, 0), clock.settings, clock.state));
+  EXPECT_FALSE(NextScheduledStart(LocalTime(2026, 12, 7, 6, 0), clock.settings, clock.state));
 }
 
 // Daylight saving in Central Europe: a start at 2:30 on the day the clocks
@@ -144,11 +135,11 @@ TEST(Schedule, DaylightSavingDays) {
   tzset();
   Clock spring = MondayAt(2, 30, 2, 30);
   spring.settings.startDays.fill(true);
-  EXPECT_EQ(spring.Ticks(Local(2027, 3, 28, 0, 0), Local(2027, 3, 29, 12, 0)),
+  EXPECT_EQ(spring.Ticks(LocalTime(2027, 3, 28, 0, 0), LocalTime(2027, 3, 29, 12, 0)),
             (Starts{"Mon 29 02:30:00"}));
   Clock autumn = spring;
   autumn.state = {};
-  const std::time_t day = Local(2027, 10, 31, 0, 0);
+  const std::time_t day = LocalTime(2027, 10, 31, 0, 0);
   EXPECT_EQ(autumn.Ticks(day, day + 12 * 3600), (Starts{"Sun 31 02:30:00", "Sun 31 02:30:00"}));
   if (old)
     setenv("TZ", saved.c_str(), 1);

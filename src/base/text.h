@@ -18,6 +18,9 @@ std::string LowerAscii(std::string_view text);
 // 0), saturating instead of overflowing on very long numbers.
 int ParseLeadingInt(std::string_view text);
 
+// The text without the spaces and tabs at its ends.
+std::string_view TrimBlanks(std::string_view text);
+
 // A byte below 0x20 (line feed, carriage return, tab ...) or DEL.
 inline bool IsControlCharacter(char c) {
   return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;

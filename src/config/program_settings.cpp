@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/file_io.h"
+#include "base/text.h"
 
 namespace brevora {
 
@@ -24,12 +25,6 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The value of `key` in `section` ("[Publishing]"), trimmed; nothing when missing.
 std::optional<std::string> ReadIniValue(const std::string& programFolder,
                                         const std::string& section, const std::string& key) {
@@ -38,9 +33,10 @@ std::optional<std::string> ReadIniValue(const std::string& programFolder,
   const std::string prefix = key + "=";
   bool inSection = false;
   for (const std::string& line : Lines(text)) {
-    const std::string trimmed = Trimmed(line);
+    const std::string trimmed(TrimBlanks(line));
     if (trimmed.starts_with("[")) inSection = trimmed == section;
-    if (inSection && trimmed.starts_with(prefix)) return Trimmed(trimmed.substr(prefix.size()));
+    if (inSection && trimmed.starts_with(prefix))
+      return std::string(TrimBlanks(trimmed.substr(prefix.size())));
   }
   return std::nullopt;
 }
@@ -56,7 +52,7 @@ int WriteIniValues(const std::string& programFolder, const std::string& section,
     bool inSection = false, written = false, hasSection = false;
     size_t sectionEnd = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
-      const std::string trimmed = Trimmed(lines[i]);
+      const std::string trimmed(TrimBlanks(lines[i]));
       if (trimmed.starts_with("[")) {
         if (inSection) sectionEnd = i;
         inSection = trimmed == section;

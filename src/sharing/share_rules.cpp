@@ -77,8 +77,7 @@ std::optional<std::string> DecodeSegment(std::string_view raw) {
   }
   if (name.empty() || name.front() == '.') return std::nullopt;  // "." ".." and hidden
   for (const char c : name) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F || c == '/' || c == '\\') return std::nullopt;
+    if (IsControlCharacter(c) || c == '/' || c == '\\') return std::nullopt;
   }
   if (!IsUtf8(name)) return std::nullopt;
   if (name.back() == '~' || name.ends_with(".part") || name.ends_with(".tmp")) return std::nullopt;
@@ -102,12 +101,6 @@ bool IsDigits(std::string_view text) {
     if (c < '0' || c > '9') return false;
   }
   return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 // `address` (relative to the folder of `feedPath`, or below the podcast
@@ -274,12 +267,13 @@ std::string ServedFeed(std::string_view feed, std::string_view feedPath,
 
 ByteRange ParseByteRange(std::string_view header, std::uint64_t size) {
   ByteRange whole;
-  header = Trim(header);
+  header = TrimBlanks(header);
   if (!header.starts_with("bytes=")) return whole;
-  const std::string_view spec = Trim(header.substr(6));
+  const std::string_view spec = TrimBlanks(header.substr(6));
   const size_t dash = spec.find('-');
   if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos) return whole;
-  const std::string_view from = Trim(spec.substr(0, dash)), to = Trim(spec.substr(dash + 1));
+  const std::string_view from = TrimBlanks(spec.substr(0, dash)),
+                         to = TrimBlanks(spec.substr(dash + 1));
   ByteRange range;
   range.kind = ByteRange::Kind::kPart;
   if (from.empty()) {  // the last N bytes
@@ -302,14 +296,14 @@ ByteRange ParseByteRange(std::string_view header, std::uint64_t size) {
 
 bool EtagMatches(std::string_view ifNoneMatch, std::string_view etag) {
   const auto strong = [](std::string_view tag) {
-    tag = Trim(tag);
+    tag = TrimBlanks(tag);
     return tag.starts_with("W/") ? tag.substr(2) : tag;
   };
   size_t start = 0;
   while (start <= ifNoneMatch.size()) {
     size_t end = ifNoneMatch.find(',', start);
     if (end == std::string_view::npos) end = ifNoneMatch.size();
-    const std::string_view tag = Trim(ifNoneMatch.substr(start, end - start));
+    const std::string_view tag = TrimBlanks(ifNoneMatch.substr(start, end - start));
     if (tag == "*" || (!tag.empty() && strong(tag) == strong(etag))) return true;
     start = end + 1;
   }

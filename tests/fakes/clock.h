@@ -8,17 +8,22 @@
 
 namespace brevora::testing {
 
-// Monday 7 December 2026 at the given local time.
-inline std::time_t Monday(int hour, int minute, int second) {
+// Local time on a given date.
+inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0) {
   std::tm parts{};
-  parts.tm_year = 126;
-  parts.tm_mon = 11;
-  parts.tm_mday = 7;
+  parts.tm_year = year - 1900;
+  parts.tm_mon = month - 1;
+  parts.tm_mday = day;
   parts.tm_hour = hour;
   parts.tm_min = minute;
   parts.tm_sec = second;
   parts.tm_isdst = -1;
   return std::mktime(&parts);
+}
+
+// Monday 7 December 2026 at the given local time.
+inline std::time_t Monday(int hour, int minute, int second) {
+  return LocalTime(2026, 12, 7, hour, minute, second);
 }
 
 // Whether a process has ended: gone, or a zombie left for whoever reaps it.
