@@ -15,6 +15,7 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/app_icon.h"
 #include "base/user_prompt.h"
@@ -200,6 +201,13 @@ void CShareDlg::ShowAddress() {
     const int again = addressBox_->findText(chosen);
     if (again >= 0) addressBox_->setCurrentIndex(again);
   }
+  // Wide enough for the whole address, whatever letters its secret has.
+  int widest = 0;
+  for (int i = 0; i < addressBox_->count(); ++i) {
+    widest =
+        std::max(widest, addressBox_->fontMetrics().horizontalAdvance(addressBox_->itemText(i)));
+  }
+  addressBox_->setMinimumWidth(widest + 4 * addressBox_->fontMetrics().averageCharWidth() + 24);
   addressBox_->setEnabled(on);
   copyButton_->setEnabled(on);
   if (!on) {
