@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/audio_converter.h"
-#include "pipeline/espeak_engine.h"
+#include "audio/audio_converter.h"
+#include "speech/espeak_engine.h"
 
 namespace fs = std::filesystem;
 using brevora::CAudioConverter;

@@ -11,8 +11,8 @@
 #include <fstream>
 #include <thread>
 
-#include "pipeline/audio_converter.h"
-#include "pipeline/espeak_engine.h"
+#include "audio/audio_converter.h"
+#include "speech/espeak_engine.h"
 
 using namespace brevora;
 using Clock = std::chrono::steady_clock;

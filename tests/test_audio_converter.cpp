@@ -19,8 +19,8 @@
 #include "fakes/audio.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/text_file.h"
+#include "audio/audio_converter.h"
+#include "speech/article_text.h"
 
 namespace brevora {
 namespace {

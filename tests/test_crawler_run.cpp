@@ -13,11 +13,11 @@
 #include "channels/channel_editor_rules.h"
 #include "channels/channel_record.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/command_line.h"
-#include "pipeline/espeak_engine.h"
-#include "pipeline/run_progress.h"
-#include "pipeline/run_worker.h"
+#include "audio/audio_converter.h"
+#include "run/command_line.h"
+#include "speech/espeak_engine.h"
+#include "run/run_progress.h"
+#include "run/run_worker.h"
 #include "platform/cancel_event.h"
 
 namespace brevora {

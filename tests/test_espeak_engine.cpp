@@ -4,8 +4,8 @@
 
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/espeak_engine.h"
+#include "audio/audio_converter.h"
+#include "speech/espeak_engine.h"
 
 namespace brevora {
 namespace {

@@ -16,7 +16,7 @@
 #include "fakes/clock.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/headless_run.h"
+#include "service/headless_run.h"
 #include "config/program_settings.h"
 #include "platform/file_lock.h"
 #include "platform/network.h"

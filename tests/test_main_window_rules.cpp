@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/main_window_rules.h"
-#include "pipeline/voice_list.h"
+#include "speech/voice_list.h"
 
 namespace brevora {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/audio_converter.h"
+#include "audio/audio_converter.h"
 
 namespace brevora {
 namespace {

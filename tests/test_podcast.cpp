@@ -16,8 +16,8 @@
 
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/podcast.h"
-#include "pipeline/run_log.h"
+#include "publishing/podcast.h"
+#include "base/run_log.h"
 
 namespace brevora {
 namespace {

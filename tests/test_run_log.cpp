@@ -5,7 +5,7 @@
 
 #include "fakes/clock.h"
 #include "fakes/temp_folder.h"
-#include "pipeline/run_log.h"
+#include "base/run_log.h"
 
 namespace brevora {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "config/configuration.h"
 #include "fakes/clock.h"
-#include "pipeline/schedule.h"
+#include "run/schedule.h"
 
 namespace brevora {
 namespace {

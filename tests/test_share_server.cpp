@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "fakes/temp_folder.h"
-#include "pipeline/podcast.h"
+#include "publishing/podcast.h"
 #include "platform/file_lock.h"
 #include "sharing/share_server.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "pipeline/speech_markup.h"
+#include "speech/speech_markup.h"
 
 namespace brevora {
 namespace {

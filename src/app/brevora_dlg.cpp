@@ -25,9 +25,9 @@
 #include "config/autostart.h"
 #include "config/configuration_commands.h"
 #include "config/main_window_rules.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/espeak_engine.h"
-#include "pipeline/voice_list.h"
+#include "audio/audio_converter.h"
+#include "speech/espeak_engine.h"
+#include "speech/voice_list.h"
 
 namespace brevora {
 

@@ -12,7 +12,7 @@
 #include "app/main_window_controls.h"
 #include "channels/gui/channel_dialog_services.h"
 #include "config/configuration.h"
-#include "pipeline/schedule.h"
+#include "run/schedule.h"
 #include "platform/file_lock.h"
 #include "sharing/share_session.h"
 

@@ -19,9 +19,9 @@
 #include "app/main_window_run.h"
 #include "base/user_prompt.h"
 #include "config/program_settings.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/headless_run.h"
-#include "pipeline/run_log.h"
+#include "audio/audio_converter.h"
+#include "service/headless_run.h"
+#include "base/run_log.h"
 
 namespace brevora {
 

@@ -7,7 +7,7 @@
 #include "app/brevora_app.h"
 #include "app/command_line_options.h"
 #include "config/program_folders.h"
-#include "pipeline/headless_run.h"
+#include "service/headless_run.h"
 #include "platform/program_folder.h"
 #include "platform/stop_signals.h"
 

@@ -3,7 +3,7 @@
 #include <QMetaObject>
 
 #include "base/text.h"
-#include "pipeline/audio_converter.h"
+#include "audio/audio_converter.h"
 
 namespace brevora {
 

@@ -7,8 +7,8 @@
 #include <mutex>
 #include <string>
 
-#include "pipeline/run_progress.h"
-#include "pipeline/run_worker.h"
+#include "run/run_progress.h"
+#include "run/run_worker.h"
 #include "platform/cancel_event.h"
 
 namespace brevora {

@@ -9,7 +9,7 @@
 #include "app/app_icon.h"
 #include "base/user_prompt.h"
 #include "config/program_settings.h"
-#include "pipeline/podcast.h"
+#include "publishing/podcast.h"
 
 namespace brevora {
 

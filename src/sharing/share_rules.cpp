@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
-#include "pipeline/podcast.h"
+#include "publishing/podcast.h"
 
 namespace brevora {
 

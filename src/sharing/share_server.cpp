@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "pipeline/command_line.h"
+#include "run/command_line.h"
 #include "platform/file_below.h"
 #include "platform/file_lock.h"
 #include "platform/network.h"

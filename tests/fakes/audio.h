@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pipeline/speech_engine.h"
+#include "speech/speech_engine.h"
 
 namespace brevora::testing {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "pipeline/speech_markup.h"
-#include "pipeline/text_file.h"
+#include "speech/speech_markup.h"
+#include "speech/article_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -14,7 +14,7 @@
 #include "app/brevora_dlg.h"
 #include "base/file_dialogs.h"
 #include "base/user_prompt.h"
-#include "pipeline/speech_engine.h"
+#include "speech/speech_engine.h"
 
 namespace brevora::testing {
 

@@ -1,4 +1,4 @@
-#include "pipeline/podcast.h"
+#include "publishing/podcast.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,8 +9,8 @@
 
 #include "base/file_io.h"
 #include "base/text.h"
-#include "pipeline/audio_tags.h"
-#include "pipeline/run_log.h"
+#include "publishing/audio_tags.h"
+#include "base/run_log.h"
 
 namespace brevora {
 

@@ -1,15 +1,15 @@
-#include "pipeline/run_worker.h"
+#include "run/run_worker.h"
 
 #include <cstdlib>
 #include <ctime>
 #include <optional>
 
 #include "base/text.h"
-#include "pipeline/command_line.h"
-#include "pipeline/command_runner.h"
-#include "pipeline/podcast.h"
-#include "pipeline/run_log.h"
-#include "pipeline/run_progress.h"
+#include "run/command_line.h"
+#include "run/command_runner.h"
+#include "publishing/podcast.h"
+#include "base/run_log.h"
+#include "run/run_progress.h"
 #include "platform/file_lock.h"
 
 namespace brevora {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/audio_sinks.h"
-#include "pipeline/mp3_encoder.h"
-#include "pipeline/run_log.h"
-#include "pipeline/run_progress.h"
-#include "pipeline/run_worker.h"
+#include "audio/audio_sinks.h"
+#include "audio/mp3_encoder.h"
+#include "base/run_log.h"
+#include "run/run_progress.h"
+#include "run/run_worker.h"
 
 namespace brevora {
 

@@ -1,4 +1,4 @@
-#include "pipeline/audio_tags.h"
+#include "publishing/audio_tags.h"
 
 #include <taglib/attachedpictureframe.h>
 #include <taglib/commentsframe.h>

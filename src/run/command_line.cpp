@@ -1,4 +1,4 @@
-#include "pipeline/command_line.h"
+#include "run/command_line.h"
 
 #include "base/text.h"
 

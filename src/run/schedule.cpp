@@ -1,4 +1,4 @@
-#include "pipeline/schedule.h"
+#include "run/schedule.h"
 
 namespace brevora {
 

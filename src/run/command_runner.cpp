@@ -1,7 +1,7 @@
-#include "pipeline/command_runner.h"
+#include "run/command_runner.h"
 
-#include "pipeline/command_line.h"
-#include "pipeline/run_log.h"
+#include "run/command_line.h"
+#include "base/run_log.h"
 #include "platform/cancel_event.h"
 #include "platform/process.h"
 #include "platform/terminate.h"

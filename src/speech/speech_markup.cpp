@@ -1,4 +1,4 @@
-#include "pipeline/speech_markup.h"
+#include "speech/speech_markup.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "pipeline/mp3_encoder.h"
+#include "audio/mp3_encoder.h"
 
 #include <lame/lame.h>
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "pipeline/speech_engine.h"
+#include "speech/speech_engine.h"
 
 namespace brevora {
 

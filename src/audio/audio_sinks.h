@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "pipeline/speech_engine.h"
+#include "speech/speech_engine.h"
 
 namespace brevora {
 

@@ -1,4 +1,4 @@
-#include "pipeline/run_log.h"
+#include "base/run_log.h"
 
 #include <cstdarg>
 

@@ -1,4 +1,4 @@
-#include "pipeline/voice_list.h"
+#include "speech/voice_list.h"
 
 #include "base/text.h"
 

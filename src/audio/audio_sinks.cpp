@@ -1,4 +1,4 @@
-#include "pipeline/audio_sinks.h"
+#include "audio/audio_sinks.h"
 
 #include <soxr.h>
 

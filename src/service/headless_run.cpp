@@ -1,4 +1,4 @@
-#include "pipeline/headless_run.h"
+#include "service/headless_run.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +12,13 @@
 #include "config/memory_configuration_window.h"
 #include "config/program_folders.h"
 #include "config/program_settings.h"
-#include "pipeline/audio_converter.h"
-#include "pipeline/espeak_engine.h"
-#include "pipeline/run_log.h"
-#include "pipeline/run_progress.h"
-#include "pipeline/run_worker.h"
-#include "pipeline/schedule.h"
-#include "pipeline/voice_list.h"
+#include "audio/audio_converter.h"
+#include "speech/espeak_engine.h"
+#include "base/run_log.h"
+#include "run/run_progress.h"
+#include "run/run_worker.h"
+#include "run/schedule.h"
+#include "speech/voice_list.h"
 #include "platform/cancel_event.h"
 #include "platform/file_lock.h"
 #include "sharing/share_session.h"

@@ -1,4 +1,4 @@
-#include "pipeline/audio_converter.h"
+#include "audio/audio_converter.h"
 
 #include <dirent.h>
 #include <fnmatch.h>
@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "base/text.h"
-#include "pipeline/speech_engine.h"
-#include "pipeline/speech_markup.h"
-#include "pipeline/text_file.h"
+#include "speech/speech_engine.h"
+#include "speech/speech_markup.h"
+#include "speech/article_text.h"
 
 namespace brevora {
 

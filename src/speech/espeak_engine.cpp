@@ -1,4 +1,4 @@
-#include "pipeline/espeak_engine.h"
+#include "speech/espeak_engine.h"
 
 #include <espeak-ng/speak_lib.h>
 

@@ -1,4 +1,4 @@
-#include "pipeline/text_file.h"
+#include "speech/article_text.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
