@@ -7,9 +7,8 @@
 
 #include "audio/audio_sinks.h"
 #include "audio/mp3_encoder.h"
+#include "audio/converter.h"
 #include "base/run_log.h"
-#include "run/run_progress.h"
-#include "run/run_worker.h"
 
 namespace brevora {
 
@@ -32,7 +31,7 @@ class CAudioConverter : public Converter {
   // Converter: the run's format, and the pass over workingFolder/Top with the
   // voice and token. Returns 0 when a file was converted, 1 (logged) when none.
   void SetOutputFormat(const std::string& format) override { outputFormat = format; }
-  void SetProgress(RunProgress* progress) override { progress_ = progress; }
+  void SetProgress(ConversionProgress* progress) override { progress_ = progress; }
   int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
                  const std::string& workingFolder) override;
 
@@ -99,10 +98,10 @@ class CAudioConverter : public Converter {
   int ConvertListed(const TextFolder& tree, unsigned threads);
   // Encodes a spoken file and deletes its WAV file unless a cancel stopped it.
   FileEnd EncodeAndTidy(const std::string& textPath, GrowingFile* growing);
-  RunProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
+  ConversionProgress& progress() { return progress_ != nullptr ? *progress_ : noProgress_; }
 
-  RunProgress* progress_ = nullptr;
-  RunProgress noProgress_;
+  ConversionProgress* progress_ = nullptr;
+  ConversionProgress noProgress_;
   int filesTotal_ = 0;
   int filesStarted_ = 0;
   unsigned encoderThreads_ = 0;

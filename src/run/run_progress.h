@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "audio/converter.h"
+
 namespace brevora {
 
 // The steps of a run, in order.
@@ -17,14 +19,9 @@ struct RunSummary {
 // What a run tells about itself while it goes on. The calls come from the
 // worker's thread, must be cheap and must never block it. This base class
 // does nothing: a run without a window passes it as it is.
-class RunProgress {
+class RunProgress : public ConversionProgress {
  public:
-  virtual ~RunProgress() = default;
   virtual void PhaseStarted(RunPhase) {}
-  // The conversion pass begins file `number` (from 1) of `total`.
-  virtual void FileStarted(int /*number*/, int /*total*/, const std::string& /*path*/) {}
-  // The conversion pass converted `converted` of `total` text files.
-  virtual void ConversionEnded(int /*converted*/, int /*total*/) {}
   virtual void RunEnded(const RunSummary&) {}
 };
 

@@ -2,27 +2,13 @@
 
 #include <string>
 
+#include "audio/converter.h"
+
 namespace brevora {
 
 class CancelEvent;
 class RunLog;
 class RunProgress;
-class SpeechEngine;
-
-// The conversion step of a run: speaks the text files below the working
-// folder's Top and, unless the format is "wav", encodes them to MP3.
-class Converter {
- public:
-  virtual ~Converter() = default;
-  // The run's format ("wav", "mp3", ...), set before each pass.
-  virtual void SetOutputFormat(const std::string& format) = 0;
-  // Where the pass reports the file it is at; nothing: reported nowhere.
-  virtual void SetProgress(RunProgress*) {}
-  // Returns 0 when at least one file was converted, 1 otherwise (logged).
-  // `voiceToken` empty speaks with the default voice.
-  virtual int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
-                         const std::string& workingFolder) = 0;
-};
 
 // What a run reads from the main window, live: each step reads the values it
 // needs when it starts, so a change during a run is seen by the later steps.
