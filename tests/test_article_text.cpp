@@ -13,15 +13,15 @@ TEST(TextFile, Utf16WithMarkAndUtf8Read) {
   TempFolder folder;
   // "Hé€" in UTF-16 little-endian after FF FE, and an odd last byte.
   const std::string utf16("\xff\xfeH\0\xe9\0\xac\x20!", 9);
-  EXPECT_EQ(ReadTextFile(folder.Write("a.txt", utf16)), std::u16string(u"H\u00e9\u20ac"));
-  EXPECT_EQ(ReadTextFile(folder.Write("b.txt", "H\xc3\xa9\xe2\x82\xac")),
+  EXPECT_EQ(ReadArticleText(folder.Write("a.txt", utf16)), std::u16string(u"H\u00e9\u20ac"));
+  EXPECT_EQ(ReadArticleText(folder.Write("b.txt", "H\xc3\xa9\xe2\x82\xac")),
             std::u16string(u"H\u00e9\u20ac"));
-  EXPECT_EQ(ReadTextFile(folder.Write("c.txt", "\xff\xfe")), std::u16string());
-  EXPECT_EQ(ReadTextFile(folder.Write("d.txt", "")), std::u16string());
+  EXPECT_EQ(ReadArticleText(folder.Write("c.txt", "\xff\xfe")), std::u16string());
+  EXPECT_EQ(ReadArticleText(folder.Write("d.txt", "")), std::u16string());
   // Big-endian UTF-16 is not recognised: read as 8-bit text.
-  EXPECT_EQ(ReadTextFile(folder.Write("e.txt", std::string("\xfe\xff\0A", 4))),
+  EXPECT_EQ(ReadArticleText(folder.Write("e.txt", std::string("\xfe\xff\0A", 4))),
             std::u16string(u"\ufffd\ufffd\0A", 4));
-  EXPECT_FALSE(ReadTextFile(folder.path() + "missing.txt").has_value());
+  EXPECT_FALSE(ReadArticleText(folder.path() + "missing.txt").has_value());
 }
 
 // Bytes that are not UTF-8 never fail the text.

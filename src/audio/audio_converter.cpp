@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "base/text.h"
+#include "speech/article_text.h"
 #include "speech/speech_engine.h"
 #include "speech/speech_markup.h"
-#include "speech/article_text.h"
 
 namespace brevora {
 
@@ -151,9 +151,9 @@ int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing
     return -1;
   }
   const std::string base = AudioName(textPath, "");
-  TextFileProblem problem = TextFileProblem::kNone;
-  const auto text = ReadTextFile(textPath, &problem);
-  if (problem == TextFileProblem::kTooLarge) {
+  ArticleTextProblem problem = ArticleTextProblem::kNone;
+  const auto text = ReadArticleText(textPath, &problem);
+  if (problem == ArticleTextProblem::kTooLarge) {
     log_.LogError(kLogArticleTooLarge, textPath.c_str(),
                   static_cast<unsigned long>(kMaxArticleBytes));
     return -1;

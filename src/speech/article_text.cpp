@@ -106,44 +106,45 @@ std::string EncodeUtf8(std::u16string_view text) {
 
 namespace {
 
-TextFileProblem ReadArticleBytes(const std::string& path, std::string& bytes) {
+ArticleTextProblem ReadArticleBytes(const std::string& path, std::string& bytes) {
   // Non-blocking, so that opening a FIFO does not wait for a writer.
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-  if (fd < 0) return TextFileProblem::kUnreadable;
+  if (fd < 0) return ArticleTextProblem::kUnreadable;
   struct stat info {};
-  TextFileProblem problem = TextFileProblem::kNone;
+  ArticleTextProblem problem = ArticleTextProblem::kNone;
   if (fstat(fd, &info) != 0) {
-    problem = TextFileProblem::kUnreadable;
+    problem = ArticleTextProblem::kUnreadable;
   } else if (!S_ISREG(info.st_mode)) {
-    problem = TextFileProblem::kNotAFile;
+    problem = ArticleTextProblem::kNotAFile;
   } else if (static_cast<uint64_t>(info.st_size) > kMaxArticleBytes) {
-    problem = TextFileProblem::kTooLarge;
+    problem = ArticleTextProblem::kTooLarge;
   } else {
     char buffer[65536];
     for (;;) {
       const ssize_t n = read(fd, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
-      if (n < 0) problem = TextFileProblem::kUnreadable;
+      if (n < 0) problem = ArticleTextProblem::kUnreadable;
       if (n <= 0) break;
       bytes.append(buffer, static_cast<size_t>(n));
       if (bytes.size() > kMaxArticleBytes) {  // grew while being read
-        problem = TextFileProblem::kTooLarge;
+        problem = ArticleTextProblem::kTooLarge;
         break;
       }
     }
   }
   close(fd);
-  if (problem != TextFileProblem::kNone) bytes.clear();
+  if (problem != ArticleTextProblem::kNone) bytes.clear();
   return problem;
 }
 
 }  // namespace
 
-std::optional<std::u16string> ReadTextFile(const std::string& path, TextFileProblem* problem) {
+std::optional<std::u16string> ReadArticleText(const std::string& path,
+                                              ArticleTextProblem* problem) {
   std::string bytes;
-  const TextFileProblem found = ReadArticleBytes(path, bytes);
+  const ArticleTextProblem found = ReadArticleBytes(path, bytes);
   if (problem != nullptr) *problem = found;
-  if (found != TextFileProblem::kNone) return std::nullopt;
+  if (found != ArticleTextProblem::kNone) return std::nullopt;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     std::u16string text((bytes.size() - 2) / 2, u'\0');

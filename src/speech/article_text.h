@@ -11,7 +11,7 @@ namespace brevora {
 inline constexpr size_t kMaxArticleBytes = 1 << 20;
 
 // Why an article gave no text.
-enum class TextFileProblem { kNone, kUnreadable, kNotAFile, kTooLarge };
+enum class ArticleTextProblem { kNone, kUnreadable, kNotAFile, kTooLarge };
 
 // The text of an article for the speech engine. A file that begins with the
 // bytes FF FE is UTF-16 little-endian (the mark is not part of the text, an
@@ -20,8 +20,8 @@ enum class TextFileProblem { kNone, kUnreadable, kNotAFile, kTooLarge };
 // from web pages and are not trusted: only a regular file is read (a FIFO or
 // a device named *.txt never blocks the pass), and only up to
 // kMaxArticleBytes. Nothing, with the reason, when the file gives no text.
-std::optional<std::u16string> ReadTextFile(const std::string& path,
-                                           TextFileProblem* problem = nullptr);
+std::optional<std::u16string> ReadArticleText(const std::string& path,
+                                              ArticleTextProblem* problem = nullptr);
 
 // UTF-8 to UTF-16; every invalid sequence becomes one U+FFFD.
 std::u16string DecodeUtf8(std::string_view bytes);
