@@ -14,10 +14,13 @@
 #include <map>
 #include <vector>
 
+#include "base/run_log.h"
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
+#include "publishing/feed_dates.h"
+#include "publishing/news_index.h"
 #include "publishing/podcast.h"
-#include "base/run_log.h"
+#include "publishing/podcast_feed.h"
 
 namespace brevora {
 namespace {

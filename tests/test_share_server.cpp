@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "fakes/temp_folder.h"
-#include "publishing/podcast.h"
 #include "platform/file_lock.h"
+#include "publishing/podcast_feed.h"
 #include "sharing/share_server.h"
 
 namespace brevora {

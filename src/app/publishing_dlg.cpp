@@ -9,7 +9,7 @@
 #include "app/app_icon.h"
 #include "base/user_prompt.h"
 #include "config/program_settings.h"
-#include "publishing/podcast.h"
+#include "publishing/podcast_feed.h"
 
 namespace brevora {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "audio/audio_sinks.h"
-#include "audio/mp3_encoder.h"
 #include "audio/converter.h"
+#include "audio/mp3_encoder.h"
 #include "base/run_log.h"
 
 namespace brevora {

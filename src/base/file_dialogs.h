@@ -9,9 +9,9 @@ namespace brevora {
 // What a file dialog is opened with.
 struct FileDialogRequest {
   std::string title;
-  std::string folder;        // where it opens; empty for the dialog's own choice
-  std::string proposedName;  // "Brevora"
-  std::string defaultSuffix; // "cfg": added to a typed name without one
+  std::string folder;         // where it opens; empty for the dialog's own choice
+  std::string proposedName;   // "Brevora"
+  std::string defaultSuffix;  // "cfg": added to a typed name without one
   // Filter entries in the dialog's own notation: "Config Files (*.cfg)".
   std::vector<std::string> filters;
 };

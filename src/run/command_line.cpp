@@ -1,8 +1,8 @@
 #include "run/command_line.h"
 
-#include "base/text.h"
-
 #include <cctype>
+
+#include "base/text.h"
 
 namespace brevora {
 

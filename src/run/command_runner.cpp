@@ -1,10 +1,10 @@
 #include "run/command_runner.h"
 
-#include "run/command_line.h"
 #include "base/run_log.h"
 #include "platform/cancel_event.h"
 #include "platform/process.h"
 #include "platform/terminate.h"
+#include "run/command_line.h"
 
 namespace brevora {
 

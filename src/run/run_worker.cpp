@@ -4,13 +4,13 @@
 #include <ctime>
 #include <optional>
 
+#include "base/run_log.h"
 #include "base/text.h"
+#include "platform/file_lock.h"
+#include "publishing/podcast.h"
 #include "run/command_line.h"
 #include "run/command_runner.h"
-#include "publishing/podcast.h"
-#include "base/run_log.h"
 #include "run/run_progress.h"
-#include "platform/file_lock.h"
 
 namespace brevora {
 
@@ -52,8 +52,7 @@ bool RunSteps(RunParameters& run) {
       kCrawlerTimeLimit,
       CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"))};
   if (RunCommand(CrawlerCommand(syntax, run.InstallFolder(), JavaHome(), run.ProgramFolder()),
-                 run.TheCancelEvent(),
-                 run.Log(), crawler) == 1) {
+                 run.TheCancelEvent(), run.Log(), crawler) == 1) {
     return false;
   }
 

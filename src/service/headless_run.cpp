@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "audio/audio_converter.h"
+#include "base/run_log.h"
 #include "base/text.h"
 #include "base/user_prompt.h"
 #include "config/configuration.h"
@@ -12,16 +14,14 @@
 #include "config/memory_configuration_window.h"
 #include "config/program_folders.h"
 #include "config/program_settings.h"
-#include "audio/audio_converter.h"
-#include "speech/espeak_engine.h"
-#include "base/run_log.h"
+#include "platform/cancel_event.h"
+#include "platform/file_lock.h"
 #include "run/run_progress.h"
 #include "run/run_worker.h"
 #include "run/schedule.h"
-#include "speech/voice_list.h"
-#include "platform/cancel_event.h"
-#include "platform/file_lock.h"
 #include "sharing/share_session.h"
+#include "speech/espeak_engine.h"
+#include "speech/voice_list.h"
 
 namespace brevora {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "base/text.h"
-#include "publishing/podcast.h"
+#include "publishing/feed_dates.h"
 
 namespace brevora {
 

@@ -15,10 +15,10 @@
 #include <thread>
 #include <vector>
 
-#include "run/command_line.h"
 #include "platform/file_below.h"
 #include "platform/file_lock.h"
 #include "platform/network.h"
+#include "run/command_line.h"
 #include "sharing/share_rules.h"
 
 namespace brevora {

@@ -1,10 +1,10 @@
 #include "speech/voice_list.h"
 
-#include "base/text.h"
-
 #include <algorithm>
 #include <cctype>
 #include <numeric>
+
+#include "base/text.h"
 
 namespace brevora {
 

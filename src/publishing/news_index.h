@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace brevora {
+
+// One published article: what NewsXML.xml says of it (or, for an audio file
+// it does not list, what the file's path says), with its audio file's length.
+// Paths are relative to the working folder's Top, with "/".
+struct PodcastArticle {
+  std::string channel;
+  std::string category;
+  std::string title;
+  std::string url;   // the article's address; may be empty (only http and https are published)
+  std::string date;  // as the feed gave it; may be empty
+  std::string textPath;
+  std::string audioPath;
+  int track = 0;        // the NN of "NN TITLE"
+  int seconds = 0;      // whole seconds of audio
+  uint64_t bytes = 0;   // the audio file's size
+  std::string summary;  // the first 300 characters of the article's text
+};
+
+// The articles NewsXML.xml lists, in its order; what it does not hold, or
+// holds broken, is left out.
+std::vector<PodcastArticle> ReadNewsIndex(std::string_view xml);
+
+// What an audio file's path gives: "CHANNEL/CATEGORY/NN TITLE.mp3".
+PodcastArticle ArticleFromPath(const std::string& audioPath);
+
+// NewsXML.xml with a duration element after each audio element whose file
+// (relative to Top) has its whole seconds in `seconds`.
+std::string IndexWithDurations(std::string xml, const std::map<std::string, int>& seconds);
+
+}  // namespace brevora

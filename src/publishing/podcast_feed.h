@@ -1,0 +1,37 @@
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "publishing/news_index.h"
+
+namespace brevora {
+
+// Whether the address is one a listener can open: http or https. A local
+// channel's articles are files of the machine that ran it, never published.
+bool IsWebAddress(std::string_view address);
+
+// The same text for the same article address on every run ("brevora-" and
+// 16 hexadecimal digits).
+std::string StableGuid(std::string_view address);
+
+// The message for a podcast address that is not an http or https address
+// with a host; empty when it is one (or empty: no address).
+std::string PodcastAddressProblem(std::string_view address);
+
+// What a podcast feed says of itself and where its addresses start.
+struct PodcastFeedInfo {
+  std::string title;
+  std::string description;
+  std::string language;  // "en-gb"; may be empty
+  std::string selfPath;  // the feed's own path below Top ("podcast.xml", "Demo/podcast.xml")
+  std::string address;   // the podcast address (ending with "/"); empty: relative addresses
+  std::time_t buildTime = 0;
+};
+
+// An RSS 2.0 feed with the itunes namespace: one item per article with audio.
+std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastArticle>& articles);
+
+}  // namespace brevora
