@@ -96,6 +96,11 @@ final class ChannelCrawler {
     if (response.isEmpty()) throw new ChannelFailure("the document " + channel.url + " is empty");
     try {
       Feeds.Feed feed = feedOf(response);
+      String type = mediaType(response.contentType());
+      if (feed == null && !type.isEmpty() && !type.contains("html") && !type.contains("xml")
+          && !type.startsWith("text/")) {
+        throw new ChannelFailure("cannot read " + channel.url + ": not a feed or page (" + type + ")");
+      }
       if (feed != null) {
         readFeedChannel(feed, response.base(), result);
       } else {
@@ -105,6 +110,13 @@ final class ChannelCrawler {
       logNotRead();
     }
     return result;
+  }
+
+  /** The media type of a Content-Type, in lower case and without its parameters. */
+  static String mediaType(String contentType) {
+    int parameters = contentType.indexOf(';');
+    return (parameters < 0 ? contentType : contentType.substring(0, parameters)).trim()
+        .toLowerCase(Locale.ROOT);
   }
 
   /** What the channel has read so far; after a crawl that broke off, what it kept till then. */

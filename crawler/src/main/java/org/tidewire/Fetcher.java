@@ -190,7 +190,7 @@ final class Fetcher {
         }
         if (status >= 400) {
           answer.body().close();
-          throw new IOException("HTTP status " + status);
+          throw new IOException(statusText(status));
         }
         String type = answer.headers().firstValue("Content-Type").orElse("");
         String encoding = answer.headers().firstValue("Content-Encoding").orElse("");
@@ -262,7 +262,47 @@ final class Fetcher {
     } catch (InterruptedException e) {
       Thread.currentThread().interrupt();
       throw new IOException("interrupted");
+    } catch (IOException e) {
+      throw new IOException(inWords(e), e);
     }
+  }
+
+  /** Why a connection failed, in the words a user reads in the log. */
+  static String inWords(IOException failure) {
+    for (Throwable cause = failure; cause != null; cause = cause.getCause()) {
+      if (cause instanceof java.nio.channels.UnresolvedAddressException
+          || cause instanceof java.net.UnknownHostException) {
+        return "name not found";
+      }
+    }
+    for (Throwable cause = failure; cause != null; cause = cause.getCause()) {
+      if (cause instanceof java.net.ConnectException) return "connection refused";
+      if (cause instanceof java.net.NoRouteToHostException) return "no route to the host";
+      if (cause instanceof javax.net.ssl.SSLException) return "the secure connection failed";
+    }
+    String message = failure.getMessage();
+    return message == null || message.isBlank() ? failure.getClass().getSimpleName() : message;
+  }
+
+  /** A failed answer's status as HTTP names it: "HTTP 404 Not Found". */
+  static String statusText(int status) {
+    String reason = switch (status) {
+      case 400 -> "Bad Request";
+      case 401 -> "Unauthorized";
+      case 403 -> "Forbidden";
+      case 404 -> "Not Found";
+      case 405 -> "Method Not Allowed";
+      case 408 -> "Request Timeout";
+      case 410 -> "Gone";
+      case 429 -> "Too Many Requests";
+      case 500 -> "Internal Server Error";
+      case 501 -> "Not Implemented";
+      case 502 -> "Bad Gateway";
+      case 503 -> "Service Unavailable";
+      case 504 -> "Gateway Timeout";
+      default -> "";
+    };
+    return "HTTP " + status + (reason.isEmpty() ? "" : " " + reason);
   }
 
   /** Reads the body within the time left, decompressed, up to the size limit. */

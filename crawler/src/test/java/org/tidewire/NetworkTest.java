@@ -84,7 +84,36 @@ public class NetworkTest {
       assertTrue(log, log.contains("ERROR - Channel Site: " + base
           + "/articles/slow.html: no answer within 3 seconds\r\r\n"));
       assertTrue(log, log.contains("ERROR - Channel Site: " + base
-          + "/articles/missing.html: HTTP status 404\r\r\n"));
+          + "/articles/missing.html: HTTP 404 Not Found\r\r\n"));
+    }
+  }
+
+  // A channel that cannot be read says why in words: a refused connection, a name that is not
+  // found, a missing page, an image; one entry each, never "null".
+  @Test
+  public void unreadableChannelsSayWhy() throws Exception {
+    int closedPort;
+    try (java.net.ServerSocket socket = new java.net.ServerSocket(0)) {
+      closedPort = socket.getLocalPort();
+    }
+    try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
+      site.page("/logo.png", "image/png", "\u0089PNG");
+      String refused = "http://127.0.0.1:" + closedPort + "/";
+      String unknown = "http://no-such-host.invalid/";
+      program.write("Channels.txt", TestFiles.channel("Refused", refused)
+          + TestFiles.channel("Unknown", unknown)
+          + TestFiles.channel("Missing", site.base + "/gone")
+          + TestFiles.channel("Image", site.base + "/logo.png"));
+      program.configuration(program.root.resolve("work").toString(),
+          "Refused,Unknown,Missing,Image", "mp3");
+      assertEquals(1, WebCrawler.run(new String[] {program.root.toString()}, Limits.standard()));
+      String log = program.read("Brevora.log");
+      assertEquals(log, 4, log.split("\r\r\n").length);
+      assertTrue(log, log.contains("cannot read " + refused + ": connection refused\r\r\n"));
+      assertTrue(log, log.contains("cannot read " + unknown + ": name not found\r\r\n"));
+      assertTrue(log, log.contains("cannot read " + site.base + "/gone: HTTP 404 Not Found\r\r\n"));
+      assertTrue(log, log.contains("cannot read " + site.base
+          + "/logo.png: not a feed or page (image/png)\r\r\n"));
     }
   }
 }
