@@ -30,6 +30,29 @@ struct Parser {
                                           "news on the home network, on port 8642 or <port>, "
                                           "for as long as the program runs."),
                            QStringLiteral("port")};
+  QCommandLineOption addChannel{QStringLiteral("add-channel"),
+                                QStringLiteral("Finds the feeds of <address> (a feed or a site's "
+                                               "page) and adds a channel that reads one; where "
+                                               "there are several, lists them."),
+                                QStringLiteral("address")};
+  QCommandLineOption name{QStringLiteral("name"),
+                          QStringLiteral("With --add-channel: the channel's name (else the "
+                                         "feed's title)."),
+                          QStringLiteral("name")};
+  QCommandLineOption feed{QStringLiteral("feed"),
+                          QStringLiteral("With --add-channel: adds feed <n> of those listed."),
+                          QStringLiteral("n")};
+  QCommandLineOption importOpml{QStringLiteral("import-opml"),
+                                QStringLiteral("Adds a channel for every feed of an OPML "
+                                               "<file> (a feed reader's export) not read yet."),
+                                QStringLiteral("file")};
+  QCommandLineOption exportOpml{QStringLiteral("export-opml"),
+                                QStringLiteral("Writes every channel with a web address to an "
+                                               "OPML <file>, for feed readers."),
+                                QStringLiteral("file")};
+  QCommandLineOption channels{QStringLiteral("channels"),
+                              QStringLiteral("Lists the channels, one a line, with their "
+                                             "addresses.")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("Shows these options.")};
   QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -44,6 +67,12 @@ struct Parser {
     parser.addOption(startSchedule);
     parser.addOption(dataFolder);
     parser.addOption(share);
+    parser.addOption(addChannel);
+    parser.addOption(name);
+    parser.addOption(feed);
+    parser.addOption(importOpml);
+    parser.addOption(exportOpml);
+    parser.addOption(channels);
     parser.addOption(help);
     parser.addOption(version);
   }
@@ -94,6 +123,34 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
       options.sharePort = port;
     }
   }
+  if (!options.error.empty()) return options;
+  options.addChannel = p.parser.value(p.addChannel).toStdString();
+  options.channelName = p.parser.value(p.name).toStdString();
+  options.importOpml = p.parser.value(p.importOpml).toStdString();
+  options.exportOpml = p.parser.value(p.exportOpml).toStdString();
+  options.listChannels = p.parser.isSet(p.channels);
+  const int commands = p.parser.isSet(p.addChannel) + p.parser.isSet(p.importOpml) +
+                       p.parser.isSet(p.exportOpml) + options.listChannels;
+  if (commands > 1 || (commands == 1 && (options.runNow || options.scheduled))) {
+    options.error =
+        "The options --add-channel, --import-opml, --export-opml, --channels, --run-now and "
+        "--scheduled exclude each other.";
+  } else if (p.parser.isSet(p.addChannel) && options.addChannel.empty()) {
+    options.error = "The option --add-channel needs an address.";
+  } else if ((p.parser.isSet(p.importOpml) && options.importOpml.empty()) ||
+             (p.parser.isSet(p.exportOpml) && options.exportOpml.empty())) {
+    options.error = "The options --import-opml and --export-opml need a file.";
+  } else if ((p.parser.isSet(p.name) || p.parser.isSet(p.feed)) && !p.parser.isSet(p.addChannel)) {
+    options.error = "The options --name and --feed go with --add-channel.";
+  } else if (p.parser.isSet(p.name) && options.channelName.empty()) {
+    options.error = "The option --name needs a name.";
+  } else if (p.parser.isSet(p.feed)) {
+    bool number = false;
+    options.feedNumber = p.parser.value(p.feed).toInt(&number);
+    if (!number || options.feedNumber < 1) {
+      options.error = "The option --feed takes the number of a listed feed, from 1.";
+    }
+  }
   return options;
 }
 
@@ -108,6 +165,12 @@ QString CommandLineHelp() {
       {"--start-schedule", &p.startSchedule},
       {"--data-folder <folder>", &p.dataFolder},
       {"--share[=<port>]", &p.share},
+      {"--add-channel <address>", &p.addChannel},
+      {"--name <name>", &p.name},
+      {"--feed <n>", &p.feed},
+      {"--import-opml <file>", &p.importOpml},
+      {"--export-opml <file>", &p.exportOpml},
+      {"--channels", &p.channels},
       {"-h, --help", &p.help},
       {"-v, --version", &p.version}};
   for (const auto& [name, option] : options) {

@@ -1,15 +1,18 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 
 #include "app/brevora_app.h"
 #include "app/command_line_options.h"
 #include "config/program_folders.h"
-#include "service/headless_run.h"
 #include "platform/program_folder.h"
 #include "platform/stop_signals.h"
+#include "run/feed_search.h"
+#include "service/channel_commands.h"
+#include "service/headless_run.h"
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -39,6 +42,22 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", problem.c_str());
     return 2;
   }
+  if (!options.addChannel.empty()) {
+    static brevora::CancelEvent cancel;
+    brevora::OnStopSignals([] { cancel.Set(); });
+    brevora::CrawlerFeedSearcher searcher(folders.install);
+    return brevora::AddChannelFromAddress(folders, options.addChannel, options.channelName,
+                                          options.feedNumber, searcher, cancel, std::cout,
+                                          std::cerr);
+  }
+  if (!options.importOpml.empty()) {
+    return brevora::ImportOpmlFile(folders, options.importOpml, std::cout, std::cerr);
+  }
+  if (!options.exportOpml.empty()) {
+    return brevora::ExportOpmlFile(folders, options.exportOpml, std::time(nullptr), std::cout,
+                                   std::cerr);
+  }
+  if (options.listChannels) return brevora::ListChannels(folders, std::cout, std::cerr);
   if (options.runNow || options.scheduled) {
     // SIGTERM and SIGINT stop a run in progress as "Stop" does, and end the program.
     static brevora::HeadlessControl control;

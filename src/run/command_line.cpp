@@ -83,15 +83,9 @@ std::string Join(const CommandSyntax& syntax, const std::string& folder, const c
   return folder + syntax.separator + name;
 }
 
-}  // namespace
-
-std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& workingFolder) {
-  return syntax.removal + QuoteArgument(Join(syntax, workingFolder, "Top"));
-}
-
-std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
-                           const std::optional<std::string>& javaHome,
-                           const std::string& dataFolder) {
+// The crawler's runtime with its class path: the jars of `programFolder`.
+std::string JavaCommand(const CommandSyntax& syntax, const std::string& programFolder,
+                        const std::optional<std::string>& javaHome) {
   std::string runtime = "java";
   if (javaHome) runtime = *javaHome + syntax.separator + "bin" + syntax.separator + "java";
   std::string command = QuoteArgument(runtime) + " -classpath ";
@@ -101,8 +95,27 @@ std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& progr
     if (i > 0) command += syntax.classPathSeparator;
     command += QuoteArgument(programFolder + jars[i]);
   }
-  return command + "  org.tidewire.WebCrawler " +
+  return command;
+}
+
+}  // namespace
+
+std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& workingFolder) {
+  return syntax.removal + QuoteArgument(Join(syntax, workingFolder, "Top"));
+}
+
+std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
+                           const std::optional<std::string>& javaHome,
+                           const std::string& dataFolder) {
+  return JavaCommand(syntax, programFolder, javaHome) + "  org.tidewire.WebCrawler " +
          QuoteArgument(dataFolder.empty() ? programFolder : dataFolder);
+}
+
+std::string FeedFinderCommand(const CommandSyntax& syntax, const std::string& programFolder,
+                              const std::optional<std::string>& javaHome,
+                              const std::string& address) {
+  return JavaCommand(syntax, programFolder, javaHome) + " org.tidewire.FeedFinder " +
+         QuoteArgument(address);
 }
 
 std::vector<std::string> CrawlerEnvironment(const char* lcAll, const char* lcCtype,

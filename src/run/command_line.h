@@ -46,6 +46,11 @@ std::string ClearWorkCommand(const CommandSyntax& syntax, const std::string& wor
 std::string CrawlerCommand(const CommandSyntax& syntax, const std::string& programFolder,
                            const std::optional<std::string>& javaHome,
                            const std::string& dataFolder = {});
+// The crawler's feed finder for one address a user typed, with the same
+// runtime and class path.
+std::string FeedFinderCommand(const CommandSyntax& syntax, const std::string& programFolder,
+                              const std::optional<std::string>& javaHome,
+                              const std::string& address);
 // The crawler ends by itself within 30 minutes; the run ends it 3 minutes
 // after that, so that one site that never answers cannot hold a run forever.
 inline constexpr std::chrono::seconds kCrawlerTimeLimit{33 * 60};

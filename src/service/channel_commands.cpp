@@ -1,0 +1,168 @@
+#include "service/channel_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "base/file_error.h"
+#include "base/file_io.h"
+#include "channels/feed_channels.h"
+#include "channels/opml.h"
+#include "config/program_folders.h"
+#include "run/feed_search.h"
+
+namespace brevora {
+
+namespace {
+
+// The channels of DATA/Channels.txt; false (with a line on `err`) when the
+// file exists but cannot be read.
+bool ReadChannels(const ProgramFolders& folders, std::vector<ChannelRecord>& records,
+                  std::ostream& err) {
+  std::string text;
+  const int cause = ReadWholeFile(folders.data + "Channels.txt", text);
+  if (cause != kNoError && cause != kFileNotFound) {
+    err << folders.data << "Channels.txt cannot be read: " << FileErrorMessage(cause) << "\n";
+    return false;
+  }
+  records = ReadChannelRecords(text);
+  return true;
+}
+
+std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
+  std::vector<std::string> names;
+  for (const ChannelRecord& record : records) names.push_back(record.name);
+  return names;
+}
+
+void DescribeFeed(const FoundFeed& feed, std::ostream& out) {
+  out << (feed.title.empty() ? "(no title)" : feed.title) << "\n     " << feed.url << "\n     "
+      << feed.items << (feed.items == 1 ? " item" : " items");
+  if (!feed.language.empty()) out << ", " << feed.language;
+  out << "\n";
+  for (const std::string& title : feed.newest) out << "     - " << title << "\n";
+}
+
+}  // namespace
+
+int AddChannelFromAddress(const ProgramFolders& folders, const std::string& address,
+                          const std::string& name, int feedNumber, FeedSearcher& searcher,
+                          CancelEvent& cancel, std::ostream& out, std::ostream& err) {
+  std::vector<ChannelRecord> records;
+  if (!ReadChannels(folders, records, err)) return 2;
+  const FeedSearch search = searcher.Find(address, cancel);
+  if (search.feeds.empty()) {
+    err << "No feed found for " << address << ": " << search.error << "\n";
+    return 1;
+  }
+  if (feedNumber == 0 && search.feeds.size() > 1) {
+    out << search.feeds.size() << " feeds were found at " << search.address << ":\n";
+    for (size_t i = 0; i < search.feeds.size(); ++i) {
+      out << (i + 1) << ". ";
+      DescribeFeed(search.feeds[i], out);
+    }
+    out << "None was added: choose one with --feed N.\n";
+    return 1;
+  }
+  if (feedNumber < 0 || static_cast<size_t>(std::max(feedNumber, 1)) > search.feeds.size()) {
+    err << "--feed " << feedNumber << ": " << search.feeds.size()
+        << (search.feeds.size() == 1 ? " feed was" : " feeds were") << " found, numbered from 1.\n";
+    return 2;
+  }
+  const FoundFeed& feed = search.feeds[feedNumber > 0 ? feedNumber - 1 : 0];
+  for (const ChannelRecord& record : records) {
+    if (record.url == feed.url) {
+      err << "The channel " << record.name << " reads " << feed.url << " already.\n";
+      return 1;
+    }
+  }
+  const std::vector<std::string> taken = Names(records);
+  if (!name.empty() && UniqueChannelName(name, {}) != name) {
+    err << "The name " << name << " cannot name a channel: it must be one line of at most "
+        << kMaxFeedChannelName << " characters without \"|\" or \",\", not beginning with \"#\".\n";
+    return 2;
+  }
+  if (!name.empty() && std::find(taken.begin(), taken.end(), name) != taken.end()) {
+    err << "A channel named " << name << " exists already.\n";
+    return 2;
+  }
+  const ChannelRecord record =
+      FeedChannel(name.empty() ? UniqueChannelName(feed.title, taken) : name, feed.url);
+  const std::string problem = AppendChannels(folders.data, {record});
+  if (!problem.empty()) {
+    err << problem << "\n";
+    return 2;
+  }
+  out << "Added the channel " << record.name << ": " << feed.url << "\n";
+  return 0;
+}
+
+int ImportOpmlFile(const ProgramFolders& folders, const std::string& path, std::ostream& out,
+                   std::ostream& err) {
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  std::string text;
+  int cause = kNoError;
+  if (error) {
+    cause = kFileNotFound;
+  } else if (size <= kMaxOpmlBytes) {
+    cause = ReadWholeFile(path, text);
+  } else {
+    text.assign(kMaxOpmlBytes + 1, ' ');  // too large: ReadOpml says so
+  }
+  if (cause != kNoError) {
+    err << path << " cannot be read: " << FileErrorMessage(cause) << "\n";
+    return 2;
+  }
+  std::string problem;
+  const std::vector<OpmlFeed> feeds = ReadOpml(text, problem);
+  if (!problem.empty()) {
+    err << path << ": " << problem << " No channel was added.\n";
+    return 2;
+  }
+  std::vector<ChannelRecord> records;
+  if (!ReadChannels(folders, records, err)) return 2;
+  const OpmlImport import = ImportOpmlFeeds(feeds, records);
+  if (!import.added.empty()) {
+    problem = AppendChannels(folders.data, import.added);
+    if (!problem.empty()) {
+      err << problem << " No channel was added.\n";
+      return 2;
+    }
+  }
+  for (const ChannelRecord& record : import.added) {
+    out << "Added the channel " << record.name << ": " << record.url << "\n";
+  }
+  out << import.added.size() << (import.added.size() == 1 ? " channel" : " channels") << " added, "
+      << import.present << " present already";
+  if (import.notOnTheWeb > 0) out << ", " << import.notOnTheWeb << " not web addresses";
+  out << ".\n";
+  return 0;
+}
+
+int ExportOpmlFile(const ProgramFolders& folders, const std::string& path, std::time_t now,
+                   std::ostream& out, std::ostream& err) {
+  std::vector<ChannelRecord> records;
+  if (!ReadChannels(folders, records, err)) return 2;
+  const int cause = WriteFileAtomically(path, ExportOpml(records, now));
+  if (cause != kNoError) {
+    err << path << " cannot be written: " << FileErrorMessage(cause) << "\n";
+    return 2;
+  }
+  int count = 0;
+  for (const ChannelRecord& record : records) {
+    if (IsNetAddress(record.url) && !record.name.starts_with("#")) ++count;
+  }
+  out << "Exported " << count << (count == 1 ? " channel" : " channels") << " to " << path << "\n";
+  return 0;
+}
+
+int ListChannels(const ProgramFolders& folders, std::ostream& out, std::ostream& err) {
+  std::vector<ChannelRecord> records;
+  if (!ReadChannels(folders, records, err)) return 2;
+  for (const ChannelRecord& record : records) {
+    if (!record.name.starts_with("#")) out << record.name << "\t" << record.url << "\n";
+  }
+  return 0;
+}
+
+}  // namespace brevora
