@@ -10,15 +10,15 @@
 #include <memory>
 #include <sstream>
 
+#include "audio/audio_converter.h"
 #include "channels/channel_editor_rules.h"
 #include "channels/channel_record.h"
 #include "fakes/temp_folder.h"
-#include "audio/audio_converter.h"
+#include "platform/cancel_event.h"
 #include "run/command_line.h"
-#include "speech/espeak_engine.h"
 #include "run/run_progress.h"
 #include "run/run_worker.h"
-#include "platform/cancel_event.h"
+#include "speech/espeak_engine.h"
 
 namespace brevora {
 namespace {
@@ -164,7 +164,9 @@ TEST(CrawlerRun, RunNowWithoutAWindow) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
   EXPECT_EQ(exitCode(), 2);
-  EXPECT_EQ(root.Read("out"), "Brevora.cfg not found in " + data + "/\n");
+  EXPECT_EQ(root.Read("out"), "Brevora.cfg not found in " + data +
+                                  "/: brevora --config WorkingFolder=DIR ExecutingFolder=DIR "
+                                  "Channels=NAME Format=mp3 makes one\n");
   ChannelRecord demo;
   demo.name = "Demo";
   demo.url = std::string(PROGRAM_FOLDER) + "/feeds/demo.xml";
@@ -172,8 +174,9 @@ TEST(CrawlerRun, RunNowWithoutAWindow) {
   std::string line;
   FormatChannel(demo, line);
   root.Write("data/Channels.txt", line + "\r\n");
-  root.Write("data/Brevora.cfg", "WorkingFolder=" + root.path() + "work\r\nExecutingFolder=" +
-                                     root.path() + "exec\r\nStartDownloading=Mon\r\n"
+  root.Write("data/Brevora.cfg", "WorkingFolder=" + root.path() +
+                                     "work\r\nExecutingFolder=" + root.path() +
+                                     "exec\r\nStartDownloading=Mon\r\n"
                                      "StartTimes=07:00:00,17:00:00\r\nChannels=Demo\r\n"
                                      "Format=mp3\r\nVoice=\r\nAdvanced=False\r\n");
   EXPECT_EQ(exitCode(), 0) << root.Read("out");

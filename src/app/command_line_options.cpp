@@ -53,6 +53,11 @@ struct Parser {
   QCommandLineOption channels{QStringLiteral("channels"),
                               QStringLiteral("Lists the channels, one a line, with their "
                                              "addresses.")};
+  QCommandLineOption config{QStringLiteral("config"),
+                            QStringLiteral("Shows the settings of Brevora.cfg; with KEY=VALUE "
+                                           "arguments, checks and sets them (WorkingFolder, "
+                                           "ExecutingFolder, StartDownloading, StartTimes, "
+                                           "Channels, Format, Voice, Advanced).")};
   QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
                           QStringLiteral("Shows these options.")};
   QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
@@ -73,6 +78,7 @@ struct Parser {
     parser.addOption(importOpml);
     parser.addOption(exportOpml);
     parser.addOption(channels);
+    parser.addOption(config);
     parser.addOption(help);
     parser.addOption(version);
   }
@@ -92,7 +98,12 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
     options.error = p.parser.errorText().toStdString();
     return options;
   }
-  if (!p.parser.positionalArguments().isEmpty()) {
+  options.config = p.parser.isSet(p.config);
+  if (options.config) {
+    for (const QString& setting : p.parser.positionalArguments()) {
+      options.settings.push_back(setting.toStdString());
+    }
+  } else if (!p.parser.positionalArguments().isEmpty()) {
     options.error = "Unknown argument: " + p.parser.positionalArguments().front().toStdString();
     return options;
   }
@@ -130,11 +141,11 @@ CommandLineOptions ParseCommandLine(const QStringList& arguments) {
   options.exportOpml = p.parser.value(p.exportOpml).toStdString();
   options.listChannels = p.parser.isSet(p.channels);
   const int commands = p.parser.isSet(p.addChannel) + p.parser.isSet(p.importOpml) +
-                       p.parser.isSet(p.exportOpml) + options.listChannels;
+                       p.parser.isSet(p.exportOpml) + options.listChannels + options.config;
   if (commands > 1 || (commands == 1 && (options.runNow || options.scheduled))) {
     options.error =
-        "The options --add-channel, --import-opml, --export-opml, --channels, --run-now and "
-        "--scheduled exclude each other.";
+        "The options --add-channel, --import-opml, --export-opml, --channels, --config, "
+        "--run-now and --scheduled exclude each other.";
   } else if (p.parser.isSet(p.addChannel) && options.addChannel.empty()) {
     options.error = "The option --add-channel needs an address.";
   } else if ((p.parser.isSet(p.importOpml) && options.importOpml.empty()) ||
@@ -171,6 +182,7 @@ QString CommandLineHelp() {
       {"--import-opml <file>", &p.importOpml},
       {"--export-opml <file>", &p.exportOpml},
       {"--channels", &p.channels},
+      {"--config [KEY=VALUE...]", &p.config},
       {"-h, --help", &p.help},
       {"-v, --version", &p.version}};
   for (const auto& [name, option] : options) {

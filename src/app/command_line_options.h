@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <string>
+#include <vector>
 
 namespace brevora {
 
@@ -16,13 +17,15 @@ struct CommandLineOptions {
   std::string dataFolder;  // empty: the usual one
   int sharePort = 0;       // --share: the port to share on without a window; 0: none
   // The channel commands, each without a window; at most one is given.
-  std::string addChannel;     // --add-channel ADDRESS
-  std::string channelName;    // --name NAME, with --add-channel
-  int feedNumber = 0;         // --feed N, with --add-channel; 0: not given
-  std::string importOpml;     // --import-opml FILE
-  std::string exportOpml;     // --export-opml FILE
-  bool listChannels = false;  // --channels
-  std::string error;          // an unknown option or a missing value; then nothing runs
+  std::string addChannel;             // --add-channel ADDRESS
+  std::string channelName;            // --name NAME, with --add-channel
+  int feedNumber = 0;                 // --feed N, with --add-channel; 0: not given
+  std::string importOpml;             // --import-opml FILE
+  std::string exportOpml;             // --export-opml FILE
+  bool listChannels = false;          // --channels
+  bool config = false;                // --config: show the settings, or set those given
+  std::vector<std::string> settings;  // --config's KEY=VALUE arguments
+  std::string error;                  // an unknown option or a missing value; then nothing runs
 };
 
 // Reads the arguments, the program's name first.

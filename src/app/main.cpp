@@ -13,6 +13,9 @@
 #include "run/feed_search.h"
 #include "service/channel_commands.h"
 #include "service/headless_run.h"
+#include "service/settings_command.h"
+#include "speech/espeak_engine.h"
+#include "speech/voice_list.h"
 
 int main(int argc, char** argv) {
   QStringList arguments;
@@ -58,6 +61,19 @@ int main(int argc, char** argv) {
                                    std::cerr);
   }
   if (options.listChannels) return brevora::ListChannels(folders, std::cout, std::cerr);
+  if (options.config) {
+    std::vector<std::string> voices;
+    if (const auto engine = brevora::EspeakEngine::Create()) {
+      for (const brevora::VoiceInfo& voice : brevora::SortVoicesForBox(engine->Voices()).items) {
+        voices.push_back(voice.description);
+      }
+    }
+    if (options.settings.empty()) {
+      return brevora::ShowConfiguration(folders, voices, std::cout, std::cerr);
+    }
+    return brevora::ChangeConfiguration(folders, options.settings, voices, std::time(nullptr),
+                                        std::cout, std::cerr);
+  }
   if (options.runNow || options.scheduled) {
     // SIGTERM and SIGINT stop a run in progress as "Stop" does, and end the program.
     static brevora::HeadlessControl control;

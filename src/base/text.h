@@ -10,6 +10,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
 // Whether `text` begins with `prefix`, without regard to the letter case of A to Z.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
+bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix);
 
 // The text with A to Z made a to z; other bytes stay.
 std::string LowerAscii(std::string_view text);

@@ -34,11 +34,6 @@ std::string_view DropLeadingBlanks(std::string_view text) {
   return first == std::string_view::npos ? std::string_view{} : text.substr(first);
 }
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() &&
-         EqualsIgnoringCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 int FindIndexIgnoringCase(const std::vector<std::string>& entries, std::string_view value) {
   for (size_t i = 0; i < entries.size(); ++i) {
     if (EqualsIgnoringCase(entries[i], value)) return static_cast<int>(i);

@@ -19,6 +19,7 @@
 #include "run/run_progress.h"
 #include "run/run_worker.h"
 #include "run/schedule.h"
+#include "service/settings_command.h"
 #include "sharing/share_session.h"
 #include "speech/espeak_engine.h"
 #include "speech/voice_list.h"
@@ -137,7 +138,7 @@ bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& se
   MemoryConfigurationWindow& window = settings.window;
   SilentPrompt silent;
   if (!LoadConfigurationFrom(window, path, silent)) {
-    out << "Brevora.cfg not found in " << folders.data << '\n';
+    out << "Brevora.cfg not found in " << folders.data << ": " << kHowToMakeConfiguration << '\n';
     return false;
   }
   VoiceBoxItems voices;
