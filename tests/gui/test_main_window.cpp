@@ -275,7 +275,23 @@ class TestMainWindow : public QObject {
     QVERIFY(!parse({"--run-now", "--share=0"}).error.empty());
     QVERIFY(!parse({"--run-now", "--share=http"}).error.empty());
     QVERIFY(!parse({"--share"}).error.empty());  // the window has its own dialog
-    QVERIFY(CommandLineHelp().contains(QStringLiteral("--run-now")));
+    CommandLineOptions add = parse({"--add-channel", "example.org", "--name", "Ex", "--feed", "2"});
+    QVERIFY(add.error.empty());
+    QCOMPARE(add.addChannel + "|" + add.channelName + "|" + std::to_string(add.feedNumber),
+             std::string("example.org|Ex|2"));
+    QVERIFY(!parse({"--add-channel", "a", "--feed", "0"}).error.empty());
+    QVERIFY(!parse({"--feed", "1"}).error.empty());
+    QVERIFY(!parse({"--add-channel", "a", "--import-opml", "f"}).error.empty());
+    QVERIFY(!parse({"--channels", "--run-now"}).error.empty());
+    CommandLineOptions config = parse({"--config", "Format=mp3", "Channels=A B"});
+    QVERIFY(config.config && config.error.empty());
+    QCOMPARE(config.settings, (std::vector<std::string>{"Format=mp3", "Channels=A B"}));
+    QVERIFY(parse({"--config"}).settings.empty());
+    QCOMPARE(parse({"--export-opml", "x.opml"}).exportOpml, std::string("x.opml"));
+    for (const char* option : {"--run-now", "--add-channel", "--import-opml", "--export-opml",
+                               "--channels", "--config"}) {
+      QVERIFY(CommandLineHelp().contains(QLatin1String(option)));
+    }
   }
 
   // "Publishing...": an address that is no http or https address with a host
