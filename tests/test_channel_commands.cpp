@@ -60,8 +60,8 @@ TEST(ChannelCommands, AddChannelFromAddress) {
                          {Feed("News", "http://site.test/a.xml"),
                           Feed("#Sport,\x01 || Scores|", "http://site.test/b.xml")},
                          ""});
-  EXPECT_EQ(
-      1, AddChannelFromAddress(data.folders, "site.test", "", 0, two, cancel, data.out, data.err));
+  EXPECT_EQ(1,
+            AddChannelCommand(data.folders, "site.test", "", 0, two, cancel, data.out, data.err));
   EXPECT_EQ(
       "2 feeds were found at http://site.test/:\n"
       "1. News\n     http://site.test/a.xml\n     12 items, fr\n     - First\n     - Second\n"
@@ -71,27 +71,26 @@ TEST(ChannelCommands, AddChannelFromAddress) {
       data.out.str());
   EXPECT_EQ(kExisting, data.Channels());
 
-  EXPECT_EQ(
-      0, AddChannelFromAddress(data.folders, "site.test", "", 1, two, cancel, data.out, data.err));
-  EXPECT_EQ(
-      0, AddChannelFromAddress(data.folders, "site.test", "", 2, two, cancel, data.out, data.err));
+  EXPECT_EQ(0,
+            AddChannelCommand(data.folders, "site.test", "", 1, two, cancel, data.out, data.err));
+  EXPECT_EQ(0,
+            AddChannelCommand(data.folders, "site.test", "", 2, two, cancel, data.out, data.err));
   EXPECT_EQ(std::string(kExisting) + FeedLine("News (2)", "http://site.test/a.xml") +
                 FeedLine("Sport Scores", "http://site.test/b.xml"),
             data.Channels());
 
   const std::string before = data.Channels();
-  EXPECT_EQ(
-      1, AddChannelFromAddress(data.folders, "site.test", "", 1, two, cancel, data.out, data.err));
-  EXPECT_EQ(
-      2, AddChannelFromAddress(data.folders, "site.test", "", 3, two, cancel, data.out, data.err));
-  AnsweringSearcher other({"", {Feed("Other", "http://other.test/feed")}, ""});
-  EXPECT_EQ(2, AddChannelFromAddress(data.folders, "other.test", "News", 0, other, cancel, data.out,
-                                     data.err));
-  EXPECT_EQ(2, AddChannelFromAddress(data.folders, "other.test", "A,B", 0, other, cancel, data.out,
-                                     data.err));
-  AnsweringSearcher none({"", {}, "cannot read http://x.test/: connection refused"});
   EXPECT_EQ(1,
-            AddChannelFromAddress(data.folders, "x.test", "", 0, none, cancel, data.out, data.err));
+            AddChannelCommand(data.folders, "site.test", "", 1, two, cancel, data.out, data.err));
+  EXPECT_EQ(2,
+            AddChannelCommand(data.folders, "site.test", "", 3, two, cancel, data.out, data.err));
+  AnsweringSearcher other({"", {Feed("Other", "http://other.test/feed")}, ""});
+  EXPECT_EQ(2, AddChannelCommand(data.folders, "other.test", "News", 0, other, cancel, data.out,
+                                 data.err));
+  EXPECT_EQ(2, AddChannelCommand(data.folders, "other.test", "A,B", 0, other, cancel, data.out,
+                                 data.err));
+  AnsweringSearcher none({"", {}, "cannot read http://x.test/: connection refused"});
+  EXPECT_EQ(1, AddChannelCommand(data.folders, "x.test", "", 0, none, cancel, data.out, data.err));
   EXPECT_EQ(before, data.Channels());
   EXPECT_NE(data.err.str().find("No feed found for x.test: cannot read http://x.test/: "
                                 "connection refused\n"),
@@ -114,19 +113,23 @@ TEST(ChannelCommands, ImportOpml) {
   <outline title="" text="" xmlUrl="https://blank.test/atom"/>
   <outline text="Again" xmlUrl="https://ars.test/feed"/>
   <outline text="Local" xmlUrl="file:///home/me/feed.xml"/>
+  <outline text="ARS &amp; CO" xmlUrl="https://other.test/feed"/>
+  <outline text="&#920;&#941;&#963;&#951;" xmlUrl="https://greek.test/rss"/>
 </body></opml>)");
-  EXPECT_EQ(0, ImportOpmlFile(data.folders, opml, data.out, data.err)) << data.err.str();
+  EXPECT_EQ(0, ImportOpmlCommand(data.folders, opml, data.out, data.err)) << data.err.str();
   EXPECT_EQ(std::string(kExisting) + FeedLine("Ars & Co", "https://ars.test/feed") +
                 FeedLine("Deep", "http://deep.test/rss") +
-                FeedLine("News (2)", "https://blank.test/atom"),
+                FeedLine("News (2)", "https://blank.test/atom") +
+                FeedLine("ARS & CO (2)", "https://other.test/feed") +
+                FeedLine("Feed \xce\x98\xce\xad\xcf\x83\xce\xb7", "https://greek.test/rss"),
             data.Channels());
-  EXPECT_NE(data.out.str().find("3 channels added, 2 present already, 1 not web addresses.\n"),
+  EXPECT_NE(data.out.str().find("5 channels added, 2 present already, 1 not a web address.\n"),
             std::string::npos)
       << data.out.str();
 
   // Exported and imported again: nothing changes; the names survive markup.
   const std::string exported = data.folder.path() + "out.opml";
-  EXPECT_EQ(0, ExportOpmlFile(data.folders, exported, 0, data.out, data.err));
+  EXPECT_EQ(0, ExportOpmlCommand(data.folders, exported, 0, data.out, data.err));
   const std::string text = data.folder.Read("out.opml");
   EXPECT_NE(text.find("<opml version=\"2.0\">"), std::string::npos);
   EXPECT_NE(text.find("<dateCreated>Thu, 01 Jan 1970 00:00:00 GMT</dateCreated>"),
@@ -136,15 +139,17 @@ TEST(ChannelCommands, ImportOpml) {
             std::string::npos)
       << text;
   const std::string before = data.Channels();
-  EXPECT_EQ(0, ImportOpmlFile(data.folders, exported, data.out, data.err));
+  EXPECT_EQ(0, ImportOpmlCommand(data.folders, exported, data.out, data.err));
   EXPECT_EQ(before, data.Channels());
-  EXPECT_NE(data.out.str().find("0 channels added, 4 present already.\n"), std::string::npos);
+  EXPECT_NE(data.out.str().find("0 channels added, 6 present already.\n"), std::string::npos);
 
   std::ostringstream list;
-  EXPECT_EQ(0, ListChannels(data.folders, list, data.err));
+  EXPECT_EQ(0, ListChannelsCommand(data.folders, list, data.err));
   EXPECT_EQ(
       "News\thttp://example.org/news.xml\nArs & Co\thttps://ars.test/feed\n"
-      "Deep\thttp://deep.test/rss\nNews (2)\thttps://blank.test/atom\n",
+      "Deep\thttp://deep.test/rss\nNews (2)\thttps://blank.test/atom\n"
+      "ARS & CO (2)\thttps://other.test/feed\n"
+      "Feed \xce\x98\xce\xad\xcf\x83\xce\xb7\thttps://greek.test/rss\n",
       list.str());
 }
 
@@ -180,7 +185,7 @@ TEST(ChannelCommands, HostileOpmlChangesNothing) {
   for (const auto& [content, message] : cases) {
     std::ostringstream err;
     const std::string path = data.folder.Write("bad.opml", content);
-    EXPECT_EQ(2, ImportOpmlFile(data.folders, path, data.out, err));
+    EXPECT_EQ(2, ImportOpmlCommand(data.folders, path, data.out, err));
     EXPECT_EQ(0u, err.str().find(path + ": " + message)) << err.str();
     EXPECT_NE(err.str().find(" No channel was added.\n"), std::string::npos) << err.str();
     EXPECT_EQ(kExisting, data.Channels());

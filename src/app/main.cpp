@@ -49,18 +49,17 @@ int main(int argc, char** argv) {
     static brevora::CancelEvent cancel;
     brevora::OnStopSignals([] { cancel.Set(); });
     brevora::CrawlerFeedSearcher searcher(folders.install);
-    return brevora::AddChannelFromAddress(folders, options.addChannel, options.channelName,
-                                          options.feedNumber, searcher, cancel, std::cout,
-                                          std::cerr);
+    return brevora::AddChannelCommand(folders, options.addChannel, options.channelName,
+                                      options.feedNumber, searcher, cancel, std::cout, std::cerr);
   }
   if (!options.importOpml.empty()) {
-    return brevora::ImportOpmlFile(folders, options.importOpml, std::cout, std::cerr);
+    return brevora::ImportOpmlCommand(folders, options.importOpml, std::cout, std::cerr);
   }
   if (!options.exportOpml.empty()) {
-    return brevora::ExportOpmlFile(folders, options.exportOpml, std::time(nullptr), std::cout,
-                                   std::cerr);
+    return brevora::ExportOpmlCommand(folders, options.exportOpml, std::time(nullptr), std::cout,
+                                      std::cerr);
   }
-  if (options.listChannels) return brevora::ListChannels(folders, std::cout, std::cerr);
+  if (options.listChannels) return brevora::ListChannelsCommand(folders, std::cout, std::cerr);
   if (options.config) {
     std::vector<std::string> voices;
     if (const auto engine = brevora::EspeakEngine::Create()) {

@@ -9,7 +9,9 @@ namespace brevora {
 
 namespace {
 
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
 
 }  // namespace
 
@@ -33,11 +35,14 @@ bool RemoveFirstIgnoringCase(std::vector<std::string>& names, std::string_view n
 
 std::string BasicPageNameMessage(std::string_view name) {
   if (name.empty()) return "Please enter the name of the channel!";
-  if (!IsAsciiLetter(name.front())) return "The name of the channel must start with an alphanumeric!";
+  if (!IsAsciiLetter(name.front()))
+    return "The name of the channel must start with an alphanumeric!";
   return {};
 }
 
-bool HasLogin(std::string_view loginUrl) { return !loginUrl.empty() && loginUrl.front() != ' '; }
+bool HasLogin(std::string_view loginUrl) {
+  return !loginUrl.empty() && loginUrl.front() != ' ';
+}
 
 bool IsNetworkUrl(std::string_view url) {
   return StartsWithIgnoringCase(url, "https:") || StartsWithIgnoringCase(url, "http:") ||
@@ -166,7 +171,9 @@ void LoadAdvancedValues(const ChannelRecord& r, AdvancedPageValues& v) {
   v.negativeLinkTextFilter = r.negativeLinkTextFilter;
 }
 
-std::string SchemeOfUrl(std::string_view url) { return IsNetworkUrl(url) ? "net" : "file"; }
+std::string SchemeOfUrl(std::string_view url) {
+  return IsNetworkUrl(url) ? "net" : "file";
+}
 
 std::string UrlOfScheme(std::string_view scheme) {
   return EqualsIgnoringCase(scheme, "file") ? "file:/" : "http:/";

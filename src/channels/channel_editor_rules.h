@@ -23,7 +23,8 @@ inline constexpr char kIrregularChannelName[] =
 inline constexpr char kOverwriteChannelQuestion[] =
     "Channel with that name already exists! Do you want to overwrite it?";
 inline constexpr char kSelectChannel[] = "Please select a channel!";
-inline constexpr char kMultipleSelectionInEdit[] = "Multiple selection is not allowed in Edit mode!";
+inline constexpr char kMultipleSelectionInEdit[] =
+    "Multiple selection is not allowed in Edit mode!";
 inline constexpr char kDeleteChannelsQuestion[] =
     "This will permanently delete selected channel(s) from the file. Do you still want to "
     "continue?";

@@ -60,8 +60,7 @@ std::string TextWithChannel(std::string_view oldText, const ChannelRecord& recor
 // CheckChannelTexts' message; a file that exists but cannot be read, or cannot
 // be written, is left as it was and the user is told why. A missing file is
 // created.
-bool SaveChannel(const ChannelRecord& record, const std::string& programFolder,
-                 UserPrompt& prompt);
+bool SaveChannel(const ChannelRecord& record, const std::string& programFolder, UserPrompt& prompt);
 
 // One non-empty line of Channels.txt as the channel list shows it.
 struct ChannelFileLine {

@@ -5,6 +5,7 @@
 #include "base/file_error.h"
 #include "base/file_io.h"
 #include "base/text.h"
+#include "channels/channel_editor_rules.h"
 #include "channels/channel_file.h"
 
 namespace brevora {
@@ -44,8 +45,10 @@ std::string UniqueChannelName(std::string_view title, const std::vector<std::str
   while (!name.empty() && name.front() == '#') name.erase(0, 1);
   name = CutAtWord(std::string(TrimBlanks(name)), kMaxFeedChannelName);
   if (name.empty()) name = "News";
+  // The editor keeps only names that begin with a letter from A to Z.
+  if (!IsRegularChannelName(name)) name = CutAtWord("Feed " + name, kMaxFeedChannelName);
   const auto isTaken = [&](const std::string& candidate) {
-    return std::find(taken.begin(), taken.end(), candidate) != taken.end();
+    return FindNameIgnoringCase(taken, candidate) >= 0;
   };
   if (!isTaken(name)) return name;
   for (int number = 2;; ++number) {

@@ -12,11 +12,13 @@ namespace brevora {
 inline constexpr size_t kMaxFeedChannelName = 60;
 
 // A name for a new channel from a feed's title, different from every name
-// in `taken` (case counts, as channels are found): the title on one line,
-// without control characters, "|" (the line's separator) and "," (the
-// separator of Brevora.cfg's channel list) and without a leading "#" (a
-// switched-off line), cut at a word to kMaxFeedChannelName characters;
-// "News" when nothing is left; then " (2)", " (3)"... until it is new.
+// in `taken` whatever the letter case (as the editor compares them): the
+// title on one line, without control characters, "|" (the line's separator)
+// and "," (the separator of Brevora.cfg's channel list) and without a leading
+// "#" (a switched-off line), cut at a word to kMaxFeedChannelName characters;
+// "News" when nothing is left; "Feed " before it when it does not begin with
+// a letter from A to Z (the editor's rule); then " (2)", " (3)"... until it
+// is new.
 std::string UniqueChannelName(std::string_view title, const std::vector<std::string>& taken);
 
 // A channel that reads the items of the feed at `url` as its articles: the

@@ -1,9 +1,12 @@
 #include "channels/opml.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <pugixml.hpp>
 #include <set>
 
+#include "base/file_error.h"
+#include "base/file_io.h"
 #include "base/text.h"
 #include "channels/feed_channels.h"
 
@@ -108,6 +111,17 @@ std::vector<OpmlFeed> ReadOpml(std::string_view text, std::string& problem) {
   return feeds;
 }
 
+std::string ImportSummary(const OpmlImport& import) {
+  const size_t added = import.added.size();
+  std::string text = std::to_string(added) + (added == 1 ? " channel" : " channels") + " added, " +
+                     std::to_string(import.present) + " present already";
+  if (import.notOnTheWeb > 0) {
+    text += ", " + std::to_string(import.notOnTheWeb) +
+            (import.notOnTheWeb == 1 ? " not a web address" : " not web addresses");
+  }
+  return text + ".";
+}
+
 OpmlImport ImportOpmlFeeds(const std::vector<OpmlFeed>& feeds,
                            const std::vector<ChannelRecord>& existing) {
   OpmlImport result;
@@ -161,6 +175,63 @@ std::string ExportOpml(const std::vector<ChannelRecord>& channels, std::time_t n
   } writer;
   document.save(writer, "  ", pugi::format_default, pugi::encoding_utf8);
   return writer.text;
+}
+
+namespace {
+
+// The channels of PROGRAM/Channels.txt; false with `problem` when it exists
+// but cannot be read.
+bool ReadChannels(const std::string& programFolder, std::vector<ChannelRecord>& records,
+                  std::string& problem) {
+  std::string text;
+  const int cause = ReadWholeFile(programFolder + "Channels.txt", text);
+  if (cause != kNoError && cause != kFileNotFound) {
+    problem = "Channels.txt cannot be read: " + FileErrorMessage(cause);
+    return false;
+  }
+  records = ReadChannelRecords(text);
+  return true;
+}
+
+}  // namespace
+
+std::string ImportOpmlFile(const std::string& programFolder, const std::string& path,
+                           OpmlImport& import) {
+  import = {};
+  std::error_code error;
+  const auto size = std::filesystem::file_size(path, error);
+  if (error) return path + " cannot be read: " + error.message();
+  std::string text, problem;
+  if (size > kMaxOpmlBytes) {
+    text.assign(kMaxOpmlBytes + 1, ' ');  // ReadOpml names the limit
+  } else if (const int cause = ReadWholeFile(path, text); cause != kNoError) {
+    return path + " cannot be read: " + FileErrorMessage(cause);
+  }
+  const std::vector<OpmlFeed> feeds = ReadOpml(text, problem);
+  if (!problem.empty()) return path + ": " + problem;
+  std::vector<ChannelRecord> records;
+  if (!ReadChannels(programFolder, records, problem)) return problem;
+  OpmlImport found = ImportOpmlFeeds(feeds, records);
+  if (!found.added.empty()) {
+    problem = AppendChannels(programFolder, found.added);
+    if (!problem.empty()) return problem;
+  }
+  import = std::move(found);
+  return {};
+}
+
+std::string ExportOpmlFile(const std::string& programFolder, const std::string& path,
+                           std::time_t now, int& count) {
+  count = 0;
+  std::vector<ChannelRecord> records;
+  std::string problem;
+  if (!ReadChannels(programFolder, records, problem)) return problem;
+  const int cause = WriteFileAtomically(path, ExportOpml(records, now));
+  if (cause != kNoError) return path + " cannot be written: " + FileErrorMessage(cause);
+  for (const ChannelRecord& record : records) {
+    if (IsNetAddress(TrimBlanks(record.url)) && !record.name.starts_with("#")) ++count;
+  }
+  return {};
 }
 
 }  // namespace brevora

@@ -37,10 +37,24 @@ struct OpmlImport {
   int notOnTheWeb = 0;  // feeds whose address is not http or https
 };
 
+// "3 channels added, 2 present already, 1 not a web address."
+std::string ImportSummary(const OpmlImport& import);
+
 // The channels an OPML file's feeds add to `existing`: one per feed whose
 // address no channel has, named from its title (made unique).
 OpmlImport ImportOpmlFeeds(const std::vector<OpmlFeed>& feeds,
                            const std::vector<ChannelRecord>& existing);
+
+// Reads the OPML file at `path` and appends its new feeds to
+// PROGRAM/Channels.txt in one write (every one or none). Empty on success,
+// with what was done in `import`; else why nothing was added.
+std::string ImportOpmlFile(const std::string& programFolder, const std::string& path,
+                           OpmlImport& import);
+
+// Writes ExportOpml of PROGRAM/Channels.txt to `path`, whole or not at all.
+// Empty on success, with the number of channels in `count`; else why not.
+std::string ExportOpmlFile(const std::string& programFolder, const std::string& path,
+                           std::time_t now, int& count);
 
 // OPML 2.0 listing every channel with a network address, as feed readers
 // import it.

@@ -44,9 +44,9 @@ void DescribeFeed(const FoundFeed& feed, std::ostream& out) {
 
 }  // namespace
 
-int AddChannelFromAddress(const ProgramFolders& folders, const std::string& address,
-                          const std::string& name, int feedNumber, FeedSearcher& searcher,
-                          CancelEvent& cancel, std::ostream& out, std::ostream& err) {
+int AddChannelCommand(const ProgramFolders& folders, const std::string& address,
+                      const std::string& name, int feedNumber, FeedSearcher& searcher,
+                      CancelEvent& cancel, std::ostream& out, std::ostream& err) {
   std::vector<ChannelRecord> records;
   if (!ReadChannels(folders, records, err)) return 2;
   const FeedSearch search = searcher.Find(address, cancel);
@@ -96,67 +96,34 @@ int AddChannelFromAddress(const ProgramFolders& folders, const std::string& addr
   return 0;
 }
 
-int ImportOpmlFile(const ProgramFolders& folders, const std::string& path, std::ostream& out,
-                   std::ostream& err) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  std::string text;
-  int cause = kNoError;
-  if (error) {
-    cause = kFileNotFound;
-  } else if (size <= kMaxOpmlBytes) {
-    cause = ReadWholeFile(path, text);
-  } else {
-    text.assign(kMaxOpmlBytes + 1, ' ');  // too large: ReadOpml says so
-  }
-  if (cause != kNoError) {
-    err << path << " cannot be read: " << FileErrorMessage(cause) << "\n";
-    return 2;
-  }
-  std::string problem;
-  const std::vector<OpmlFeed> feeds = ReadOpml(text, problem);
+int ImportOpmlCommand(const ProgramFolders& folders, const std::string& path, std::ostream& out,
+                      std::ostream& err) {
+  OpmlImport import;
+  const std::string problem = ImportOpmlFile(folders.data, path, import);
   if (!problem.empty()) {
-    err << path << ": " << problem << " No channel was added.\n";
+    err << problem << " No channel was added.\n";
     return 2;
-  }
-  std::vector<ChannelRecord> records;
-  if (!ReadChannels(folders, records, err)) return 2;
-  const OpmlImport import = ImportOpmlFeeds(feeds, records);
-  if (!import.added.empty()) {
-    problem = AppendChannels(folders.data, import.added);
-    if (!problem.empty()) {
-      err << problem << " No channel was added.\n";
-      return 2;
-    }
   }
   for (const ChannelRecord& record : import.added) {
     out << "Added the channel " << record.name << ": " << record.url << "\n";
   }
-  out << import.added.size() << (import.added.size() == 1 ? " channel" : " channels") << " added, "
-      << import.present << " present already";
-  if (import.notOnTheWeb > 0) out << ", " << import.notOnTheWeb << " not web addresses";
-  out << ".\n";
+  out << ImportSummary(import) << "\n";
   return 0;
 }
 
-int ExportOpmlFile(const ProgramFolders& folders, const std::string& path, std::time_t now,
-                   std::ostream& out, std::ostream& err) {
-  std::vector<ChannelRecord> records;
-  if (!ReadChannels(folders, records, err)) return 2;
-  const int cause = WriteFileAtomically(path, ExportOpml(records, now));
-  if (cause != kNoError) {
-    err << path << " cannot be written: " << FileErrorMessage(cause) << "\n";
-    return 2;
-  }
+int ExportOpmlCommand(const ProgramFolders& folders, const std::string& path, std::time_t now,
+                      std::ostream& out, std::ostream& err) {
   int count = 0;
-  for (const ChannelRecord& record : records) {
-    if (IsNetAddress(record.url) && !record.name.starts_with("#")) ++count;
+  const std::string problem = ExportOpmlFile(folders.data, path, now, count);
+  if (!problem.empty()) {
+    err << problem << "\n";
+    return 2;
   }
   out << "Exported " << count << (count == 1 ? " channel" : " channels") << " to " << path << "\n";
   return 0;
 }
 
-int ListChannels(const ProgramFolders& folders, std::ostream& out, std::ostream& err) {
+int ListChannelsCommand(const ProgramFolders& folders, std::ostream& out, std::ostream& err) {
   std::vector<ChannelRecord> records;
   if (!ReadChannels(folders, records, err)) return 2;
   for (const ChannelRecord& record : records) {

@@ -19,21 +19,21 @@ struct ProgramFolders;
 // address; one feed, or the Nth of several (from 1), becomes a channel named
 // NAME, or after its title (made unique). Several without --feed are listed
 // and none is added.
-int AddChannelFromAddress(const ProgramFolders& folders, const std::string& address,
-                          const std::string& name, int feedNumber, FeedSearcher& searcher,
-                          CancelEvent& cancel, std::ostream& out, std::ostream& err);
+int AddChannelCommand(const ProgramFolders& folders, const std::string& address,
+                      const std::string& name, int feedNumber, FeedSearcher& searcher,
+                      CancelEvent& cancel, std::ostream& out, std::ostream& err);
 
 // "--import-opml FILE": a channel for every feed of the file whose address
 // no channel has.
-int ImportOpmlFile(const ProgramFolders& folders, const std::string& path, std::ostream& out,
-                   std::ostream& err);
+int ImportOpmlCommand(const ProgramFolders& folders, const std::string& path, std::ostream& out,
+                      std::ostream& err);
 
 // "--export-opml FILE": every channel with a network address, as OPML.
-int ExportOpmlFile(const ProgramFolders& folders, const std::string& path, std::time_t now,
-                   std::ostream& out, std::ostream& err);
+int ExportOpmlCommand(const ProgramFolders& folders, const std::string& path, std::time_t now,
+                      std::ostream& out, std::ostream& err);
 
 // "--channels": the channels of Channels.txt, one a line: the name, a tab,
 // the address.
-int ListChannels(const ProgramFolders& folders, std::ostream& out, std::ostream& err);
+int ListChannelsCommand(const ProgramFolders& folders, std::ostream& out, std::ostream& err);
 
 }  // namespace brevora
