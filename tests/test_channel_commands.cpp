@@ -25,7 +25,7 @@ const char kExisting[] =
 // The line a channel that reads a feed's items as articles is written as.
 std::string FeedLine(const std::string& name, const std::string& url) {
   return name + "||" + url +
-         "||||0||||0||0||0||||0||||100||m#^zzzzz#i||false||false||false||false||||||||||||||"
+         "||||0||||0||5||0||||0||||100||m#^zzzzz#i||false||false||false||false||||||||||||||"
          "m#^zzzzz#i\r\n\r\n";
 }
 

@@ -19,13 +19,13 @@
 #include "app/publishing_dlg.h"
 #include "app/share_dlg.h"
 #include "app/standard_file_dialogs.h"
+#include "audio/audio_converter.h"
 #include "base/file_io.h"
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "config/autostart.h"
 #include "config/configuration_commands.h"
 #include "config/main_window_rules.h"
-#include "audio/audio_converter.h"
 #include "speech/espeak_engine.h"
 #include "speech/voice_list.h"
 
@@ -78,7 +78,8 @@ CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
       prompt_(services.prompt),
       fileDialogs_(services.fileDialogs),
       clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }),
-      runModal_(std::move(services.runModal)) {
+      runModal_(std::move(services.runModal)),
+      feedSearcher_(services.feedSearcher) {
   if (prompt_ == nullptr) {
     ownPrompt_ = std::make_unique<MessageBoxPrompt>(this);
     prompt_ = ownPrompt_.get();
@@ -336,7 +337,9 @@ void CBrevoraDlg::RemoveChannel(const std::string& name) {
 // "Add" is disabled while a run is scheduled or running, so the dialog and
 // the crawler never use Channels.txt at the same time.
 void CBrevoraDlg::OnAdd() {
-  CChannelListDlg dialog({programFolder_, prompt_, fileDialogs_, runModal_}, *this, this);
+  CChannelListDlg dialog(
+      {programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_}, *this,
+      this);
   dialog.DoModal();
 }
 
@@ -366,12 +369,14 @@ void CBrevoraDlg::OnAbout() {
 
 void CBrevoraDlg::OnPublishing() {
   CPublishingDlg dialog(programFolder_, *prompt_, this);
-  RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
+  RunModal({programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_},
+           dialog);
 }
 
 void CBrevoraDlg::OnShare() {
   CShareDlg dialog(*this, programFolder_, *prompt_, this);
-  RunModal({programFolder_, prompt_, fileDialogs_, runModal_}, dialog);
+  RunModal({programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_},
+           dialog);
 }
 
 std::string CBrevoraDlg::StartSharing(ShareSettings& settings) {

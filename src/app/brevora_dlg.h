@@ -12,8 +12,8 @@
 #include "app/main_window_controls.h"
 #include "channels/gui/channel_dialog_services.h"
 #include "config/configuration.h"
-#include "run/schedule.h"
 #include "platform/file_lock.h"
+#include "run/schedule.h"
 #include "sharing/share_session.h"
 
 class QSystemTrayIcon;
@@ -21,6 +21,7 @@ class QSystemTrayIcon;
 namespace brevora {
 
 class CAudioConverter;
+class FeedSearcher;
 class FileDialogs;
 class HelpWindow;
 class MainWindowRun;
@@ -42,9 +43,10 @@ struct MainWindowServices {
   // Creates the speech engine; nothing returned means no speech (text-only
   // mode). Not set: the espeak-ng engine.
   std::function<std::unique_ptr<SpeechEngine>()> createSpeechVoice;
-  std::function<std::time_t()> clock;  // not set: the system's clock
-  std::string autostartPath;           // the autostart entry; empty: the user's own
-  ModalRun runModal;                   // not set: QDialog::exec
+  std::function<std::time_t()> clock;    // not set: the system's clock
+  std::string autostartPath;             // the autostart entry; empty: the user's own
+  ModalRun runModal;                     // not set: QDialog::exec
+  FeedSearcher* feedSearcher = nullptr;  // not set: the crawler's feed finder
 };
 
 // The main window: the configuration in its controls, the channel list, the
@@ -177,6 +179,7 @@ class CBrevoraDlg : public QDialog,
   FileDialogs* fileDialogs_;
   std::function<std::time_t()> clock_;
   ModalRun runModal_;
+  FeedSearcher* feedSearcher_;
   std::unique_ptr<SpeechEngine> speechVoice_;
   int speechStatus_ = 0;   // 0: speech is available
   int defaultVoice_ = -1;  // the box's voice when Brevora.cfg names none it has

@@ -63,7 +63,6 @@ ChannelRecord FeedChannel(const std::string& name, const std::string& url) {
   record.url = url;
   record.crawlDepth = 0;
   record.numberOfCharacters = 0;  // the whole article
-  record.categoriesToDownload = 0;
   record.linksInLeafNode = 0;  // every item
   // Patterns that match nothing: no link is left out, no item taken for a
   // category feed.

@@ -145,6 +145,7 @@ struct WindowHarness {
   ScriptedModalRuns modal;
   std::unique_ptr<CBrevoraDlg> window;
   std::function<std::unique_ptr<SpeechEngine>()> createEngine;
+  FeedSearcher* feedSearcher = nullptr;
 
   void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices,
               std::function<std::time_t()> clock = {}) {
@@ -160,6 +161,7 @@ struct WindowHarness {
     services.clock = std::move(clock);
     services.autostartPath = programFolder + "autostart/brevora.desktop";
     services.runModal = modal.AsModalRun();
+    services.feedSearcher = feedSearcher;
     window = std::make_unique<CBrevoraDlg>(std::move(services));
   }
 };

@@ -3,9 +3,11 @@
 // The main window runs over a temporary program folder with the help pages
 // and a few channels; nothing is shown on a screen.
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QCheckBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTimer>
@@ -13,13 +15,15 @@
 #include <filesystem>
 
 #include "app/about_dlg.h"
+#include "app/help_window.h"
 #include "app/publishing_dlg.h"
 #include "app/share_dlg.h"
-#include "app/help_window.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "channels/gui/create_edit_channel.h"
+#include "channels/gui/feed_search_dlg.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
+#include "run/feed_search.h"
 
 namespace {
 
@@ -96,7 +100,8 @@ int main(int argc, char** argv) {
       "m#^zzzzz#i\r\nSports||https://example.org/sports.rss||||2||||5000||5||0||||0||||"
       "100||||false||false||false||false||||||||||||||\r\nWeather||||||3||||10000||5||0||||"
       "0||||100||||false||false||false||false||||||||||||||\r\n");
-  brevora::ChannelDialogServices services{folder.path(), &harness.prompt, &harness.dialogs, {}};
+  brevora::ChannelDialogServices services{
+      folder.path(), &harness.prompt, &harness.dialogs, {}, nullptr, {}};
   services.runModal = [&](QDialog& dialog) {
     dialog.adjustSize();
     if (auto* list = qobject_cast<brevora::CChannelListDlg*>(&dialog)) {
@@ -115,9 +120,37 @@ int main(int argc, char** argv) {
   };
   brevora::CChannelListDlg list(services, *harness.window);
   list.DoModal();
-  brevora::CCreateEditChannel created(services, {});
+  brevora::CCreateEditChannel created(services, std::string());
   created.DoModal();
   brevora::CCreateEditChannel edited(services, "World");
   edited.DoModal();
+
+  // "From address..." after a search that found two feeds.
+  struct TwoFeeds : brevora::FeedSearcher {
+    brevora::FeedSearch Find(const std::string&, brevora::CancelEvent&) override {
+      return {"https://example.org/",
+              {{"https://example.org/news.rss",
+                "Example News: Top Stories",
+                40,
+                {"Council agrees on the new school budget", "Rail strike called off",
+                 "Storm warning for the coast"},
+                "en-GB"},
+               {"https://example.org/world/atom.xml",
+                "Example News: World",
+                25,
+                {"Talks resume in Geneva"},
+                "en-GB"}},
+              ""};
+    }
+  } searcher;
+  brevora::CFeedSearchDlg feeds(services, searcher, {"World", "Sports", "Weather"});
+  feeds.findChild<QLineEdit*>(QStringLiteral("addressEdit"))
+      ->setText(QStringLiteral("example.org"));
+  QEventLoop loop;
+  QObject::connect(&feeds, &brevora::CFeedSearchDlg::searchEnded, &loop, &QEventLoop::quit);
+  feeds.OnFind();
+  loop.exec();
+  feeds.adjustSize();
+  ok = Save(feeds, out, "feed_search") && ok;
   return ok ? 0 : 1;
 }

@@ -1,18 +1,24 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 
 #include "channels/channel_editor_rules.h"
 #include "channels/channel_file.h"
+#include "channels/feed_channels.h"
 #include "channels/feed_file.h"
+#include "channels/gui/feed_search_dlg.h"
 #include "fakes/temp_folder.h"
 #include "gui/gui_fakes.h"
+#include "run/feed_search.h"
 
 using namespace brevora;
 using brevora::testing::TempFolder;
@@ -97,6 +103,39 @@ Names Titles(const std::string& path) {
   return feed.titles;
 }
 
+// Answers a search once the test releases it, or "cancelled" when the
+// dialog cancels it first; tells which.
+class GatedSearcher : public FeedSearcher {
+ public:
+  FeedSearch answer;
+  std::atomic<bool> cancelled{false};
+  std::vector<std::string> addresses;
+
+  FeedSearch Find(const std::string& address, CancelEvent& cancel) override {
+    std::unique_lock<std::mutex> lock(mutex_);
+    addresses.push_back(address);
+    while (!released_) {
+      if (cancel.IsSet()) {
+        cancelled = true;
+        return {address, {}, "cancelled"};
+      }
+      changed_.wait_for(lock, std::chrono::milliseconds(5));
+    }
+    released_ = false;
+    return answer;
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool released_ = false;
+};
+
 }  // namespace
 
 class TestChannelDialogs : public QObject {
@@ -118,6 +157,13 @@ class TestChannelDialogs : public QObject {
   }
 
   void PressAdd() { h_->window->Controls().addButton->click(); }
+
+  // The feed dialog's search, started from the address field with Enter.
+  static void Search(QDialog& dialog, const QString& address) {
+    QLineEdit* edit = Find<QLineEdit>(dialog, "addressEdit");
+    edit->setText(address);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
 
  private slots:
   void init() {
@@ -344,8 +390,8 @@ class TestChannelDialogs : public QObject {
     full.rssFilter = "m#rss#";
     full.negativeLinkTextFilter = "m#more#";
     QCOMPARE(folder_->Read("Channels.txt"), TextWithChannel(original, full));
-    QCOMPARE(h_->prompt.shown, (Names{"Please enter a whole number between 0 and 100.",
-                                      kOverwriteChannelQuestion}));
+    QCOMPARE(h_->prompt.shown,
+             (Names{"Please enter a whole number between 0 and 100.", kOverwriteChannelQuestion}));
   }
 
   // "Edit": the selection messages; an existing channel's page; Cancel writes
@@ -532,6 +578,133 @@ class TestChannelDialogs : public QObject {
     QCOMPARE(h_->prompt.shown,
              (Names{kSelectChannel, kDeleteChannelsQuestion, kDeleteChannelsQuestion,
                     kChannelsNotFound, kDeleteChannelsQuestion, kChannelsNotFound}));
+  }
+
+  // "From address...": the search runs while the dialog stays usable and
+  // nothing can be written; of two feeds the second is chosen, opened in the
+  // editor, renamed there, and written by OK with its feed's settings; the
+  // list shows it selected and OK hands it to the run list.
+  void channelFromAddress() {
+    const std::string original = Line(Channel("World"));
+    Open(original, "");
+    GatedSearcher searcher;
+    searcher.answer = {"https://site.test/",
+                       {{"https://site.test/a.xml", "Site news", 12, {"One", "Two", "Three"}, "en"},
+                        {"https://site.test/world.xml", "WORLD", 1, {"Only"}, "fr-FR"}},
+                       ""};
+    h_->feedSearcher = &searcher;
+    h_->Create(folder_->path(), std::vector<VoiceInfo>{{"English", "en"}});
+    QVERIFY(h_->window->OnInitDialog());
+    h_->modal.steps = {
+        Act([](QDialog& list) {
+          Click(list, "fromAddressButton");
+          QListWidget* names = Find<QListWidget>(list, "channelListBox");
+          QCOMPARE(Texts(*names), (Names{"World", "Mine"}));
+          QCOMPARE(names->selectedItems().size(), 1);
+          QCOMPARE(names->selectedItems().front()->text(), QStringLiteral("Mine"));
+          Click(list, "okButton");
+        }),
+        Act([&](QDialog& dialog) {
+          auto& feeds = static_cast<CFeedSearchDlg&>(dialog);
+          QPushButton* ok = Find<QPushButton>(dialog, "okButton");
+          QVERIFY(!ok->isEnabled());
+          Search(dialog, QStringLiteral(" site.test "));
+          QVERIFY(feeds.Searching() && dialog.result() == QDialog::Rejected);
+          QCOMPARE(Find<QPushButton>(dialog, "findButton")->text(), QStringLiteral("&Stop"));
+          QVERIFY(!ok->isEnabled());
+          QTest::keyClick(Find<QLineEdit>(dialog, "nameEdit"), Qt::Key_Return);
+          QVERIFY(dialog.result() == QDialog::Rejected && feeds.Searching());
+          searcher.Release();
+          QTRY_VERIFY_WITH_TIMEOUT(!feeds.Searching(), 60000);
+          QCOMPARE(searcher.addresses, Names{"site.test"});
+          QListWidget* list = Find<QListWidget>(dialog, "feedList");
+          QCOMPARE(list->count(), 2);
+          QCOMPARE(list->item(0)->text(),
+                   QStringLiteral("Site news\n    12 items, language en\n    - One\n    - Two\n"
+                                  "    - Three"));
+          QCOMPARE(Find<QLineEdit>(dialog, "nameEdit")->text(), QStringLiteral("Site news"));
+          list->setCurrentRow(1);
+          QCOMPARE(Find<QLineEdit>(dialog, "nameEdit")->text(), QStringLiteral("WORLD (2)"));
+          QVERIFY(folder_->Read("Channels.txt") == original);
+          Click(dialog, "editButton");
+          QCOMPARE(Find<QLineEdit>(dialog, "nameEdit")->text(), QStringLiteral("Mine"));
+          Click(dialog, "okButton");
+        }),
+        Act([](QDialog& editor) {
+          QCOMPARE(editor.windowTitle(), QStringLiteral("Create Channel"));
+          QLineEdit* name = Find<QLineEdit>(editor, "nameEdit");
+          QCOMPARE(name->text(), QStringLiteral("WORLD (2)"));
+          ShowTab(editor, 1);
+          QCOMPARE(Find<QLineEdit>(editor, "urlEdit")->text(),
+                   QStringLiteral("https://site.test/world.xml"));
+          QCOMPARE(Find<QComboBox>(editor, "numberOfCharactersCombo")->currentText(),
+                   QStringLiteral("0"));
+          QCOMPARE(Find<QLineEdit>(editor, "rssFilterEdit")->text(), QString());
+          ShowTab(editor, 0);
+          name->setText(QStringLiteral("Mine"));
+          Click(editor, "okButton");
+        }),
+    };
+    PressAdd();
+    QCOMPARE(folder_->Read("Channels.txt"),
+             original + Line(FeedChannel("Mine", "https://site.test/world.xml")) + "\r\n");
+    QCOMPARE(h_->window->ChannelNames(), Names{"Mine"});
+  }
+
+  // Cancel while the search goes on: the search is stopped, nothing written;
+  // a search that finds nothing says why and OK stays disabled.
+  void cancelledAndFailedSearches() {
+    const std::string original = Line(Channel("World"));
+    Open(original, "");
+    GatedSearcher searcher;
+    searcher.answer = {"http://x.test/", {}, "cannot read http://x.test/: connection refused"};
+    ChannelDialogServices services{folder_->path(), &h_->prompt, &h_->dialogs, {}, nullptr, {}};
+    {
+      CFeedSearchDlg dialog(services, searcher, {"World"});
+      Search(dialog, QStringLiteral("x.test"));
+      QVERIFY(dialog.Searching());
+      Click(dialog, "cancelButton");
+      QVERIFY(searcher.cancelled && !dialog.Searching());
+      QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+    CFeedSearchDlg dialog(services, searcher, {"World"});
+    Search(dialog, QStringLiteral("x.test"));
+    searcher.Release();
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog.Searching(), 60000);
+    QCOMPARE(Find<QLabel>(dialog, "statusLabel")->text(),
+             QStringLiteral("No feed found: cannot read http://x.test/: connection refused"));
+    QVERIFY(!Find<QPushButton>(dialog, "okButton")->isEnabled());
+    QCOMPARE(folder_->Read("Channels.txt"), original);
+  }
+
+  // "Import OPML..." and "Export OPML...": the summary or the reason shown,
+  // the list showing the file; a hostile file changes nothing.
+  void opmlImportAndExport() {
+    const std::string original = Line(Channel("World", "http://w.test/rss"));
+    Open(original, "");
+    const std::string good =
+        folder_->Write("in.opml",
+                       "<opml version=\"2.0\"><body><outline text=\"Tech\"><outline text=\"Ars\" "
+                       "xmlUrl=\"https://ars.test/feed\"/></outline><outline text=\"W\" "
+                       "xmlUrl=\"http://w.test/rss\"/></body></opml>");
+    const std::string bad = folder_->Write("bad.opml", "<opml><body><outline");
+    h_->dialogs.paths = {good, bad, folder_->path() + "out.opml"};
+    h_->modal.steps = {Act([&](QDialog& list) {
+      Click(list, "importOpmlButton");
+      QCOMPARE(Texts(*Find<QListWidget>(list, "channelListBox")), (Names{"World", "Ars"}));
+      Click(list, "importOpmlButton");
+      Click(list, "exportOpmlButton");
+      Click(list, "cancelButton");
+    })};
+    PressAdd();
+    QCOMPARE(h_->prompt.shown.size(), size_t(3));
+    QCOMPARE(h_->prompt.shown[0], std::string("1 channel added, 1 present already."));
+    QVERIFY(h_->prompt.shown[1].starts_with(bad + ": The file is not OPML: "));
+    QCOMPARE(h_->prompt.shown[2], "Exported 2 channels to " + folder_->path() + "out.opml.");
+    QCOMPARE(folder_->Read("Channels.txt"),
+             original + Line(FeedChannel("Ars", "https://ars.test/feed")) + "\r\n");
+    QVERIFY(folder_->Read("out.opml").find("xmlUrl=\"https://ars.test/feed\"") !=
+            std::string::npos);
   }
 };
 

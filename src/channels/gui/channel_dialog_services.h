@@ -7,6 +7,7 @@ class QDialog;
 
 namespace brevora {
 
+class FeedSearcher;
 class FileDialogs;
 class UserPrompt;
 
@@ -21,6 +22,10 @@ struct ChannelDialogServices {
   UserPrompt* prompt = nullptr;
   FileDialogs* fileDialogs = nullptr;
   ModalRun runModal;  // not set: QDialog::exec
+  // Finds the feeds of an address; nothing: the crawler's finder, from the
+  // install folder (the program folder when that is empty).
+  FeedSearcher* feedSearcher = nullptr;
+  std::string installFolder;
 };
 
 // Runs the dialog with the services' ModalRun.

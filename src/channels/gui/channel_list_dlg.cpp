@@ -6,12 +6,18 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <ctime>
+#include <optional>
 
+#include "base/file_dialogs.h"
 #include "base/user_prompt.h"
 #include "channels/channel_editor_rules.h"
 #include "channels/gui/create_channel_page.h"
 #include "channels/gui/create_edit_channel.h"
 #include "channels/gui/dialog_widgets.h"
+#include "channels/gui/feed_search_dlg.h"
+#include "channels/opml.h"
+#include "run/feed_search.h"
 
 namespace brevora {
 
@@ -26,6 +32,9 @@ CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwne
   createButton_ = MakeButton("Create", "createButton", this);
   editButton_ = MakeButton("Edit", "editButton", this);
   deleteButton_ = MakeButton("Delete", "deleteButton", this);
+  fromAddressButton_ = MakeButton("From address...", "fromAddressButton", this);
+  importButton_ = MakeButton("Import OPML...", "importOpmlButton", this);
+  exportButton_ = MakeButton("Export OPML...", "exportOpmlButton", this);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
   buttons->button(QDialogButtonBox::Ok)->setDefault(true);
@@ -35,6 +44,10 @@ CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwne
   commands->addWidget(createButton_);
   commands->addWidget(editButton_);
   commands->addWidget(deleteButton_);
+  commands->addSpacing(12);
+  commands->addWidget(fromAddressButton_);
+  commands->addWidget(importButton_);
+  commands->addWidget(exportButton_);
   commands->addStretch(1);
   auto* grid = new QGridLayout(this);
   grid->addWidget(channelList_, 0, 0);
@@ -45,6 +58,9 @@ CChannelListDlg::CChannelListDlg(ChannelDialogServices services, ChannelListOwne
   connect(createButton_, &QPushButton::clicked, this, &CChannelListDlg::OnCreateChannel);
   connect(editButton_, &QPushButton::clicked, this, &CChannelListDlg::OnEditChannel);
   connect(deleteButton_, &QPushButton::clicked, this, &CChannelListDlg::OnDeleteChannel);
+  connect(fromAddressButton_, &QPushButton::clicked, this, &CChannelListDlg::OnFromAddress);
+  connect(importButton_, &QPushButton::clicked, this, &CChannelListDlg::OnImportOpml);
+  connect(exportButton_, &QPushButton::clicked, this, &CChannelListDlg::OnExportOpml);
   connect(buttons, &QDialogButtonBox::accepted, this, &CChannelListDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &CChannelListDlg::reject);
 }
@@ -73,7 +89,7 @@ std::vector<int> CChannelListDlg::SelectedRows() const {
 
 void CChannelListDlg::OnCreateChannel() {
   UserPrompt& prompt = *services_.prompt;
-  CCreateEditChannel sheet(services_, {}, this);
+  CCreateEditChannel sheet(services_, std::string(), this);
   while (sheet.DoModal() == QDialog::Accepted) {
     const std::string& name = sheet.BasicPage().NameText();
     if (!IsRegularChannelName(name)) {
@@ -128,6 +144,50 @@ void CChannelListDlg::OnDeleteChannel() {
   const std::vector<std::string> names = ListedNames(fileLines_);
   for (auto row = rows.rbegin(); row != rows.rend(); ++row) owner_.RemoveChannel(names[*row]);
   FillChannelList();  // the list shows the file as it is now
+}
+
+void CChannelListDlg::OnFromAddress() {
+  std::optional<CrawlerFeedSearcher> crawler;
+  FeedSearcher* searcher = services_.feedSearcher;
+  if (searcher == nullptr) {
+    crawler.emplace(services_.installFolder.empty() ? services_.programFolder
+                                                    : services_.installFolder);
+    searcher = &*crawler;
+  }
+  CFeedSearchDlg dialog(services_, *searcher, ListedNames(fileLines_), this);
+  if (dialog.DoModal() != QDialog::Accepted) return;
+  FillChannelList();
+  const auto found =
+      channelList_->findItems(QString::fromStdString(dialog.AddedName()), Qt::MatchExactly);
+  if (!found.isEmpty()) {
+    channelList_->clearSelection();
+    found.front()->setSelected(true);
+    channelList_->setCurrentItem(found.front());
+  }
+}
+
+void CChannelListDlg::OnImportOpml() {
+  const std::optional<std::string> path = services_.fileDialogs->OpenFileName(
+      {"Import OPML", {}, {}, {}, {"OPML Files (*.opml *.xml)", "All Files (*)"}});
+  if (!path) return;
+  OpmlImport import;
+  const std::string problem = ImportOpmlFile(services_.programFolder, *path, import);
+  services_.prompt->Notify(problem.empty() ? ImportSummary(import)
+                                           : problem + " No channel was added.");
+  FillChannelList();
+}
+
+void CChannelListDlg::OnExportOpml() {
+  const std::optional<std::string> path = services_.fileDialogs->SaveFileName(
+      {"Export OPML", {}, "Brevora channels", "opml", {"OPML Files (*.opml)"}});
+  if (!path) return;
+  int count = 0;
+  const std::string problem =
+      ExportOpmlFile(services_.programFolder, *path, std::time(nullptr), count);
+  services_.prompt->Notify(problem.empty()
+                               ? "Exported " + std::to_string(count) +
+                                     (count == 1 ? " channel" : " channels") + " to " + *path + "."
+                               : problem);
 }
 
 void CChannelListDlg::accept() {

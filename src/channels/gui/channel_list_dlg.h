@@ -30,6 +30,12 @@ class CChannelListDlg : public QDialog {
   void OnCreateChannel();
   void OnEditChannel();
   void OnDeleteChannel();
+  // "From address...": a channel from a site's or a feed's address.
+  void OnFromAddress();
+  // "Import OPML..." and "Export OPML...": the channel list to and from a
+  // feed reader.
+  void OnImportOpml();
+  void OnExportOpml();
   // "OK": the selected names to the owner.
   void accept() override;
   // "Cancel" and closing the window: nothing handed over.
@@ -46,6 +52,9 @@ class CChannelListDlg : public QDialog {
   QPushButton* createButton_;
   QPushButton* editButton_;
   QPushButton* deleteButton_;
+  QPushButton* fromAddressButton_;
+  QPushButton* importButton_;
+  QPushButton* exportButton_;
 };
 
 }  // namespace brevora

@@ -184,7 +184,7 @@ CCreateChannelAdvPage::CCreateChannelAdvPage(CCreateEditChannel& sheet, ChannelR
 
 void CCreateChannelAdvPage::OnInitDialog() {
   ApplyNewChannelDefaults(values_);
-  if (sheet_.IsNewChannel()) {
+  if (sheet_.IsNewChannel() && !sheet_.HasDraft()) {
     schemeCombo_->setCurrentIndex(0);
   } else {
     LoadAdvancedValues(record_, values_);

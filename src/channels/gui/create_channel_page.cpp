@@ -90,7 +90,8 @@ void CCreateChannelPage::OnInitDialog() {
   categories_.Reset();
   categoryList_->clear();
   if (!sheet_.IsNewChannel()) RefreshCategories();
-  nameEdit_->setText(Text(sheet_.IsNewChannel() ? std::string("New Channel") : record_.name));
+  nameEdit_->setText(Text(sheet_.IsNewChannel() && !sheet_.HasDraft() ? std::string("New Channel")
+                                                                      : record_.name));
   nameEdit_->setEnabled(sheet_.IsNewChannel());
   categoryCountSpin_->setValue(record_.categoriesToDownload & 0xFFFF);
   userNameEdit_->setText(Text(record_.userName));

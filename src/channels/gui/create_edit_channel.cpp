@@ -25,6 +25,17 @@ CCreateEditChannel::CCreateEditChannel(const ChannelDialogServices& services,
   record_.name = name;
   isNewChannel_ = name.empty();
   if (!isNewChannel_) ReadChannel(record_, name, services_.programFolder, *services_.prompt);
+  Build();
+}
+
+CCreateEditChannel::CCreateEditChannel(const ChannelDialogServices& services,
+                                       const ChannelRecord& draft, QWidget* parent)
+    : QDialog(parent), services_(services), record_(draft), hasDraft_(true) {
+  setObjectName(QStringLiteral("channelEditor"));
+  Build();
+}
+
+void CCreateEditChannel::Build() {
   setWindowTitle(isNewChannel_ ? QStringLiteral("Create Channel") : QStringLiteral("Edit Channel"));
 
   tabs_ = new QTabWidget(this);

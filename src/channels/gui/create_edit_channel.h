@@ -24,6 +24,10 @@ class CCreateEditChannel : public QDialog {
  public:
   CCreateEditChannel(const ChannelDialogServices& services, const std::string& name,
                      QWidget* parent = nullptr);
+  // A new channel that starts from `draft` (its name and every field) rather
+  // than from the editor's proposals; nothing is read from Channels.txt.
+  CCreateEditChannel(const ChannelDialogServices& services, const ChannelRecord& draft,
+                     QWidget* parent = nullptr);
   ~CCreateEditChannel() override;
 
   // One modal run: the pages are set up anew and "Basic" is shown first. The
@@ -32,6 +36,7 @@ class CCreateEditChannel : public QDialog {
 
   const ChannelRecord& Record() const { return record_; }
   bool IsNewChannel() const { return isNewChannel_; }
+  bool HasDraft() const { return hasDraft_; }
   CCreateChannelPage& BasicPage() { return *basicPage_; }
   const ChannelDialogServices& Services() const { return services_; }
 
@@ -44,12 +49,14 @@ class CCreateEditChannel : public QDialog {
   void accept() override;
 
  private:
+  void Build();
   void OnTabChanged(int index);
   void ShowTabQuietly(int index);
 
   const ChannelDialogServices& services_;
   ChannelRecord record_;
   bool isNewChannel_ = true;
+  bool hasDraft_ = false;
   bool cookiesEnabled_ = true;
   // The advanced page takes part in "OK" only once its tab has been shown in
   // this run.
