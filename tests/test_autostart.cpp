@@ -20,6 +20,13 @@ TEST(Autostart, EntryWrittenAndRemoved) {
   EXPECT_NE(AutostartEntry("/opt/my \"news\"/Brevora")
                 .find("\nExec=\"/opt/my \\\"news\\\"/Brevora\" --minimized --start-schedule\n"),
             std::string::npos);
+  // A data folder given on the command line goes with the program; "%" and
+  // "\\" are escaped as the desktop entry rules want.
+  EXPECT_NE(AutostartEntry("/opt/100%/Brevora", "/home/me/my news\\2/")
+                .find("\nExec=/opt/100%%/Brevora --data-folder \"/home/me/my news\\\\\\\\2/\" "
+                      "--minimized --start-schedule\n"),
+            std::string::npos)
+      << AutostartEntry("/opt/100%/Brevora", "/home/me/my news\\2/");
 
   TempFolder folder;
   const std::string path = folder.path() + "config/autostart/brevora.desktop";

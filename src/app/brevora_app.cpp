@@ -16,6 +16,7 @@ int CBrevoraApp::InitInstance(const ProgramFolders& folders, const CommandLineOp
   MainWindowServices services;
   services.programFolder = folders_.data;
   services.installFolder = folders_.install;
+  if (!options.dataFolder.empty()) services.dataFolderOption = folders_.data;
   CBrevoraDlg window(std::move(services));
   if (!window.OnInitDialog()) return 0;
   QObject::connect(&window, &QDialog::finished, qApp, &QCoreApplication::quit);

@@ -8,6 +8,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSystemTrayIcon>
 #include <QTimeEdit>
 #include <cstdlib>
 
@@ -80,6 +82,9 @@ CBrevoraDlg::CBrevoraDlg(MainWindowServices services, QWidget* parent)
       clock_(services.clock ? std::move(services.clock) : [] { return std::time(nullptr); }),
       runModal_(std::move(services.runModal)),
       feedSearcher_(services.feedSearcher) {
+  dataFolderOption_ = std::move(services.dataFolderOption);
+  trayAvailable_ = services.trayAvailable;
+  if (!trayAvailable_) trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
   if (prompt_ == nullptr) {
     ownPrompt_ = std::make_unique<MessageBoxPrompt>(this);
     prompt_ = ownPrompt_.get();
@@ -128,6 +133,10 @@ void CBrevoraDlg::ConnectControls() {
   on(c.aboutButton, &CBrevoraDlg::OnAbout);
   on(c.helpButton, &CBrevoraDlg::OnHelp);
   on(c.exitButton, &CBrevoraDlg::OnExit);
+  // F1 opens the help; a voice the user picks is the voice, default or not.
+  connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+          &CBrevoraDlg::OnHelp);
+  connect(c.voiceCombo, &QComboBox::activated, this, [this] { record_.voiceFromDefault = false; });
   // A changed start time counts at once, without "Run" or a save.
   connect(c.firstStartTimeEdit, &QTimeEdit::timeChanged, this, [this] {
     record_.firstStartTime = TakeTime(*controls_.firstStartTimeEdit, record_.firstStartTime);
@@ -415,7 +424,7 @@ void CBrevoraDlg::FollowExecutingFolder() {
 }
 
 void CBrevoraDlg::SetStartAtLogin(bool on) {
-  if (SetAutostart(autostartPath_, on, installFolder_ + "Brevora") != 0) {
+  if (SetAutostart(autostartPath_, on, installFolder_ + "Brevora", dataFolderOption_) != 0) {
     prompt_->Notify("The autostart entry " + autostartPath_ + " cannot be written!");
   }
 }
@@ -431,7 +440,15 @@ void CBrevoraDlg::OnHelp() {
 
 // --- Leaving -------------------------------------------------------------------
 
+bool CBrevoraDlg::QuitConfirmed(bool closing) {
+  ScheduleSettings settings{record_.startDays, record_.firstStartTime, record_.secondStartTime};
+  const std::string question =
+      QuitQuestion(scheduled_, running_, NextScheduledStart(Now(), settings, schedule_), closing);
+  return question.empty() || prompt_->AskOkCancel(question) == Answer::Yes;
+}
+
 void CBrevoraDlg::OnExit() {
+  if (!QuitConfirmed(false)) return;
   if (!ExitConfigurationSteps(*this, programFolder_, *prompt_)) return;
   StopRunAndWait();
   ReleaseSpeech();
@@ -439,9 +456,42 @@ void CBrevoraDlg::OnExit() {
   EndWindow();
 }
 
+void CBrevoraDlg::OnTrayClose() {
+  if (!QuitConfirmed(false)) return;
+  quitting_ = true;
+  close();
+}
+
 void CBrevoraDlg::closeEvent(QCloseEvent* event) {
+  if (ended_) {
+    event->accept();
+    return;
+  }
+  if (!quitting_) {
+    ScheduleSettings settings{record_.startDays, record_.firstStartTime, record_.secondStartTime};
+    const std::optional<std::time_t> next = NextScheduledStart(Now(), settings, schedule_);
+    switch (WindowCloseAction(scheduled_, running_, tray_ != nullptr)) {
+      case CloseAction::HideToTray:
+        event->ignore();
+        hide();
+        windowVisible_ = false;
+        if (!toldHiddenToTray_) {
+          toldHiddenToTray_ = true;
+          tray_->showMessage(QStringLiteral("Brevora"),
+                             QString::fromStdString(HiddenToTrayMessage(running_, next)));
+        }
+        return;
+      case CloseAction::Ask:
+        if (!QuitConfirmed(true)) {
+          event->ignore();
+          return;
+        }
+        break;
+      case CloseAction::Close:
+        break;
+    }
+  }
   event->accept();
-  if (ended_) return;
   StopRunAndWait();
   ReleaseSpeech();
   RemoveTrayIcon();

@@ -47,6 +47,11 @@ struct MainWindowServices {
   std::string autostartPath;             // the autostart entry; empty: the user's own
   ModalRun runModal;                     // not set: QDialog::exec
   FeedSearcher* feedSearcher = nullptr;  // not set: the crawler's feed finder
+  // The data folder given on the command line ("Start at login" starts the
+  // program with it); empty: the usual one.
+  std::string dataFolderOption;
+  // Whether the desktop has a notification area; not set: asks Qt.
+  std::function<bool()> trayAvailable;
 };
 
 // The main window: the configuration in its controls, the channel list, the
@@ -99,6 +104,9 @@ class CBrevoraDlg : public QDialog,
   void OnRunFinished();
   // The tray icon's "Hide"/"Show" and the window's visibility.
   void ToggleWindow();
+  // The tray icon's "Close": quits, after asking when that ends the schedule
+  // or a run.
+  void OnTrayClose();
   // "Start at login": writes or removes the autostart entry, which starts the
   // program hidden in the tray with its schedule running.
   void SetStartAtLogin(bool on);
@@ -157,6 +165,8 @@ class CBrevoraDlg : public QDialog,
   void UnlockControls();
   void StartWorker();
   bool ConfigurationTextsFit();
+  // Whether the run list names a channel; tells the user when not.
+  bool ChannelsChosen();
   void ShowStatus();
   void RunEndedWith(const RunSummary& summary, int converted, int total);
   // Shares again when the executing folder changed under a running server.
@@ -164,6 +174,9 @@ class CBrevoraDlg : public QDialog,
   void AddTrayIcon();
   void RemoveTrayIcon();
   void ShowWindow();
+  // Whether quitting may end what is on: asks when the schedule or a run
+  // would end (`closing`: as closing the window asks).
+  bool QuitConfirmed(bool closing);
   // The steps that every way out shares: speech released, window ended.
   void ReleaseSpeech();
   void EndWindow();
@@ -173,6 +186,8 @@ class CBrevoraDlg : public QDialog,
   std::optional<FileLock> runLock_;     // held while a run goes
   std::string autostartPath_;
   std::string installFolder_;
+  std::string dataFolderOption_;
+  std::function<bool()> trayAvailable_;
   std::unique_ptr<UserPrompt> ownPrompt_;
   std::unique_ptr<FileDialogs> ownFileDialogs_;
   UserPrompt* prompt_;
@@ -206,6 +221,8 @@ class CBrevoraDlg : public QDialog,
   std::string shareProblem_;  // why sharing did not start with the window
   QTimer shareFollowTimer_;
   bool windowVisible_ = false;
+  bool quitting_ = false;          // a way out was chosen: closing quits
+  bool toldHiddenToTray_ = false;  // the tray message of the first hiding
 };
 
 }  // namespace brevora

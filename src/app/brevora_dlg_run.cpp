@@ -17,11 +17,12 @@
 #include "app/app_icon.h"
 #include "app/brevora_dlg.h"
 #include "app/main_window_run.h"
-#include "base/user_prompt.h"
-#include "config/program_settings.h"
 #include "audio/audio_converter.h"
-#include "service/headless_run.h"
 #include "base/run_log.h"
+#include "base/user_prompt.h"
+#include "config/main_window_rules.h"
+#include "config/program_settings.h"
+#include "service/headless_run.h"
 
 namespace brevora {
 
@@ -105,7 +106,7 @@ bool CBrevoraDlg::ConfigurationTextsFit() {
 }
 
 void CBrevoraDlg::OnRun() {
-  if (!ConfigurationTextsFit()) return;
+  if (!ConfigurationTextsFit() || !ChannelsChosen()) return;
   scheduled_ = true;
   WriteConfiguration(*this, programFolder_, *prompt_);
   LockControls();
@@ -114,8 +115,14 @@ void CBrevoraDlg::OnRun() {
   ShowStatus();
 }
 
+bool CBrevoraDlg::ChannelsChosen() {
+  if (!ChannelNames().empty()) return true;
+  prompt_->Notify(kChooseChannelsFirst);
+  return false;
+}
+
 void CBrevoraDlg::OnRunNow() {
-  if (!ConfigurationTextsFit()) return;
+  if (!ConfigurationTextsFit() || (!scheduled_ && !ChannelsChosen())) return;
   run_->cancelRequested = 0;
   converter_->abortRequested = 0;
   WriteConfiguration(*this, programFolder_, *prompt_);
@@ -197,6 +204,7 @@ void CBrevoraDlg::OnRunFinished() {
 
 void CBrevoraDlg::StopRunAndWait() {
   scheduleTimer_.stop();
+  scheduled_ = false;
   if (!worker_) return;
   OnStop();
   controls_.statusLabel->setText(QStringLiteral("Stopping the run..."));
@@ -205,6 +213,7 @@ void CBrevoraDlg::StopRunAndWait() {
   worker_.reset();
   running_ = false;
   runLock_.reset();
+  runState_ = kIdle;
 }
 
 void CBrevoraDlg::OnTimer() {
@@ -231,6 +240,7 @@ void CBrevoraDlg::RunEndedWith(const RunSummary& summary, int converted, int tot
               (summary.failures == 1 ? " problem" : " problems") + " written to Brevora.log";
   }
   lastResult_ = result + ".";
+  runState_ = kIdle;  // the run has ended: no phase beside its result
   ShowStatus();
 }
 
@@ -259,7 +269,7 @@ void CBrevoraDlg::ShowStatus() {
 
 void CBrevoraDlg::AddTrayIcon() {
   windowVisible_ = true;
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+  if (!trayAvailable_()) return;
   tray_ = new QSystemTrayIcon(AppIcon(), this);
   tray_->setToolTip(QStringLiteral("Brevora"));
   auto* menu = new QMenu(this);
@@ -271,7 +281,7 @@ void CBrevoraDlg::AddTrayIcon() {
   QAction* login = menu->addAction(QStringLiteral("Start at login"));
   login->setCheckable(true);
   connect(login, &QAction::toggled, this, &CBrevoraDlg::SetStartAtLogin);
-  menu->addAction(QStringLiteral("Close"), this, &QWidget::close);
+  menu->addAction(QStringLiteral("Close"), this, &CBrevoraDlg::OnTrayClose);
   connect(menu, &QMenu::aboutToShow, this, [this, showHide, login] {
     showHide->setText(windowVisible_ ? QStringLiteral("Hide") : QStringLiteral("Show"));
     const QSignalBlocker quiet(login);

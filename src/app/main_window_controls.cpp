@@ -163,7 +163,6 @@ QLabel* StatusLine(MainWindowControls& c, QDialog& window) {
 // "About", "Help" and "Exit" at the right.
 QHBoxLayout* BottomButtons(MainWindowControls& c, QDialog& window) {
   c.loadConfigButton = MakeButton("Load Config...", "loadConfigButton", &window);
-  c.loadConfigButton->setDefault(true);
   c.saveConfigButton = MakeButton("Save Config...", "saveConfigButton", &window);
   c.aboutButton = MakeButton("About", "aboutButton", &window);
   c.helpButton = MakeButton("Help", "helpButton", &window);

@@ -2,8 +2,8 @@
 
 #include <QMetaObject>
 
-#include "base/text.h"
 #include "audio/audio_converter.h"
+#include "base/text.h"
 
 namespace brevora {
 

@@ -7,9 +7,9 @@
 #include <mutex>
 #include <string>
 
+#include "platform/cancel_event.h"
 #include "run/run_progress.h"
 #include "run/run_worker.h"
-#include "platform/cancel_event.h"
 
 namespace brevora {
 

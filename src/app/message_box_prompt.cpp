@@ -35,4 +35,10 @@ Answer MessageBoxPrompt::AskYesNoCancel(const std::string& text) {
   }
 }
 
+Answer MessageBoxPrompt::AskOkCancel(const std::string& text) {
+  return Show(parent_, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok
+             ? Answer::Yes
+             : Answer::Cancel;
+}
+
 }  // namespace brevora

@@ -13,6 +13,7 @@ class MessageBoxPrompt : public UserPrompt {
   void Notify(const std::string& text) override;
   Answer AskYesNo(const std::string& text) override;
   Answer AskYesNoCancel(const std::string& text) override;
+  Answer AskOkCancel(const std::string& text) override;
 
  private:
   QWidget* parent_;

@@ -17,6 +17,11 @@ class UserPrompt {
   virtual Answer AskYesNo(const std::string& text) = 0;
   // A question with Yes, No and Cancel.
   virtual Answer AskYesNoCancel(const std::string& text) = 0;
+  // A question with OK and Cancel; returns Answer::Yes for OK. Where a
+  // prompt has no such box, Yes and No stand for them.
+  virtual Answer AskOkCancel(const std::string& text) {
+    return AskYesNo(text) == Answer::Yes ? Answer::Yes : Answer::Cancel;
+  }
 };
 
 }  // namespace brevora

@@ -10,15 +10,20 @@ namespace brevora {
 namespace {
 
 // An argument of an Exec line: quoted, with the characters the quoting
-// rules name escaped, when it holds anything but plain characters.
+// rules name escaped, when it holds anything but plain characters; "%"
+// doubled, as field codes begin with it.
 std::string ExecArgument(const std::string& text) {
-  if (text.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string::npos) return text;
-  std::string out = "\"";
+  std::string out;
+  const bool quoted = text.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
   for (const char c : text) {
-    if (c == '"' || c == '`' || c == '$' || c == '\\') out += '\\';
+    // Inside quotes a backslash is written as four: the file's own escape
+    // of "\\" is undone before the quoting rule's.
+    if (quoted && c == '\\') out += "\\\\\\";
+    if (quoted && (c == '"' || c == '`' || c == '$')) out += '\\';
     out += c;
+    if (c == '%') out += '%';
   }
-  return out + "\"";
+  return quoted ? "\"" + out + "\"" : out;
 }
 
 }  // namespace
@@ -34,10 +39,11 @@ std::string AutostartPath(const char* xdgConfigHome, const char* home) {
   return config + "autostart/brevora.desktop";
 }
 
-std::string AutostartEntry(const std::string& program) {
+std::string AutostartEntry(const std::string& program, const std::string& dataFolder) {
   return "[Desktop Entry]\nType=Application\nName=Brevora\n"
          "Comment=Turns web news into spoken audio on a schedule\nExec=" +
          ExecArgument(program) +
+         (dataFolder.empty() ? std::string() : " --data-folder " + ExecArgument(dataFolder)) +
          " --minimized --start-schedule\nIcon=org.tidewire.Brevora\nTerminal=false\n"
          "X-GNOME-Autostart-enabled=true\n";
 }
@@ -47,7 +53,8 @@ bool AutostartOn(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-int SetAutostart(const std::string& path, bool on, const std::string& program) {
+int SetAutostart(const std::string& path, bool on, const std::string& program,
+                 const std::string& dataFolder) {
   std::error_code error;
   if (!on) {
     std::filesystem::remove(path, error);
@@ -55,7 +62,7 @@ int SetAutostart(const std::string& path, bool on, const std::string& program) {
   }
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
   if (error) return 1;
-  return WriteFileAtomically(path, AutostartEntry(program));
+  return WriteFileAtomically(path, AutostartEntry(program, dataFolder));
 }
 
 }  // namespace brevora

@@ -187,6 +187,7 @@ void ApplyKey(int key, std::string_view value, ConfigurationWindow& window) {
     case kVoiceKey: {
       const std::vector<std::string> voices = window.VoiceEntries();
       const int index = FindIndexIgnoringCase(voices, value);
+      record.voiceFromDefault = false;
       if (index >= 0) {
         window.SelectVoice(index);
         record.voiceName = std::string(value);
@@ -195,6 +196,7 @@ void ApplyKey(int key, std::string_view value, ConfigurationWindow& window) {
         const bool valid = fallback >= 0 && static_cast<size_t>(fallback) < voices.size();
         window.SelectVoice(valid ? fallback : -1);
         record.voiceName = valid ? voices[fallback] : std::string();
+        record.voiceFromDefault = value.empty();
       }
       break;
     }
@@ -285,8 +287,9 @@ std::string FormatConfiguration(const Configuration& record,
          "StartDownloading=" + days + "\r\n" +
          "StartTimes=" + FormatTimeOfDay(record.firstStartTime) + "," +
          FormatTimeOfDay(record.secondStartTime) + "\r\n" + "Channels=" + OneLine(names) + "\r\n" +
-         "Format=" + OneLine(record.outputFormat) + "\r\n" + "Voice=" + OneLine(record.voiceName) +
-         "\r\n" + "Advanced=" + (record.advanced ? "True" : "False") + "\r\n";
+         "Format=" + OneLine(record.outputFormat) + "\r\n" +
+         "Voice=" + (record.voiceFromDefault ? std::string() : OneLine(record.voiceName)) + "\r\n" +
+         "Advanced=" + (record.advanced ? "True" : "False") + "\r\n";
 }
 
 std::string FormatConfiguration(ConfigurationWindow& window) {

@@ -42,6 +42,9 @@ struct Configuration {
   std::time_t secondStartTime = 0;
   std::string outputFormat;
   std::string voiceName;
+  // The voice box shows its default voice for an empty "Voice=" line: the
+  // file keeps the line empty until a voice is picked.
+  bool voiceFromDefault = false;
   bool advanced = false;
   // Which keys any reading so far has met; never cleared while the window lives.
   std::array<bool, kConfigurationKeyCount> keysSeen{};

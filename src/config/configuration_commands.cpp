@@ -89,6 +89,9 @@ void ReadStartupConfiguration(ConfigurationWindow& window, const std::string& pr
 
 bool ExitConfigurationSteps(ConfigurationWindow& window, const std::string& programFolder,
                             UserPrompt& prompt) {
+  const std::string path = programFolder + "Brevora.cfg";
+  std::string before;
+  const bool hadFile = ReadWholeFile(path, before) == kNoError;
   WriteConfiguration(window, programFolder, prompt);
   if (!ConfigurationChanged(programFolder)) return true;
   switch (prompt.AskYesNoCancel(kSaveQuestion)) {
@@ -98,6 +101,8 @@ bool ExitConfigurationSteps(ConfigurationWindow& window, const std::string& prog
       RestoreConfiguration(programFolder, prompt);
       return true;
     case Answer::Cancel:
+      // The window stays, and so does the file as it was before Exit.
+      if (hadFile) WriteFileAtomically(path, before);
       break;
   }
   return false;

@@ -41,7 +41,8 @@ void ReadStartupConfiguration(ConfigurationWindow& window, const std::string& pr
 
 // "Exit": writes Brevora.cfg and, when it changed, asks whether to keep the
 // changes (Yes keeps, No restores the backup). Returns false when the user
-// answered Cancel: the program keeps running.
+// answered Cancel: the program keeps running and Brevora.cfg is as it was
+// before Exit was pressed.
 bool ExitConfigurationSteps(ConfigurationWindow& window, const std::string& programFolder,
                             UserPrompt& prompt);
 

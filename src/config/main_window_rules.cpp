@@ -1,5 +1,6 @@
 #include "config/main_window_rules.h"
 
+#include <ctime>
 #include <utility>
 
 #include "base/text.h"
@@ -60,6 +61,42 @@ std::time_t WithTimeOfDay(std::time_t date, int hour, int minute, int second) {
   parts.tm_sec = second;
   parts.tm_isdst = -1;
   return std::mktime(&parts);
+}
+
+namespace {
+
+std::string StartText(std::optional<std::time_t> start) {
+  if (!start) return "";
+  std::tm local{};
+  localtime_r(&*start, &local);
+  char text[32];
+  std::strftime(text, sizeof text, " at %a %H:%M", &local);
+  return text;
+}
+
+}  // namespace
+
+CloseAction WindowCloseAction(bool scheduled, bool running, bool trayAvailable) {
+  if (!scheduled && !running) return CloseAction::Close;
+  return trayAvailable ? CloseAction::HideToTray : CloseAction::Ask;
+}
+
+std::string QuitQuestion(bool scheduled, bool running, std::optional<std::time_t> nextStart,
+                         bool closing) {
+  if (running) {
+    return closing ? "Brevora is running. Stop the run and quit?"
+                   : "Quitting stops the run in progress. Quit?";
+  }
+  if (!scheduled) return {};
+  return closing ? "Brevora is waiting to run" + StartText(nextStart) + ". Stop it and quit?"
+                 : "Quitting stops the schedule: Brevora will not run" + StartText(nextStart) +
+                       ". Quit?";
+}
+
+std::string HiddenToTrayMessage(bool running, std::optional<std::time_t> nextStart) {
+  return std::string(running ? "Brevora goes on with the run"
+                             : "Brevora goes on waiting to run" + StartText(nextStart)) +
+         " in the notification area. To quit, choose Close in this icon's menu, or Exit.";
 }
 
 }  // namespace brevora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,25 @@ std::string FolderFromPicker(std::string path);
 
 // The same date with the time of day set to hour:minute:second (local time).
 std::time_t WithTimeOfDay(std::time_t date, int hour, int minute, int second);
+
+// Run and Run Now with an empty run list start nothing and say so.
+inline constexpr char kChooseChannelsFirst[] = "Choose at least one channel first.";
+
+// What closing the window (its title bar, Alt+F4, the window manager) does.
+// Nothing waiting or running: it closes. Otherwise nothing ends unasked:
+// where a notification area exists the window hides into it and everything
+// goes on; where none exists the user is asked (QuitQuestion).
+enum class CloseAction { Close, HideToTray, Ask };
+CloseAction WindowCloseAction(bool scheduled, bool running, bool trayAvailable);
+
+// The question before quitting ends the schedule or a run, or empty when
+// neither is on. `nextStart` is the next scheduled start (nothing: no start
+// day ticked); `closing` asks as closing the window does ("Stop it and
+// quit?"), else as Exit and the tray's Close do.
+std::string QuitQuestion(bool scheduled, bool running, std::optional<std::time_t> nextStart,
+                         bool closing);
+
+// The first time the window hides into the notification area: what it tells.
+std::string HiddenToTrayMessage(bool running, std::optional<std::time_t> nextStart);
 
 }  // namespace brevora

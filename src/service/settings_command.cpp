@@ -127,6 +127,7 @@ std::string Apply(MemoryConfigurationWindow& window, ConfigurationKey key, std::
       return {};
     }
     case kVoiceKey: {
+      record.voiceFromDefault = false;
       const std::string_view voice = TrimBlanks(value);
       if (voice.empty()) {
         record.voiceName.clear();

@@ -146,6 +146,8 @@ struct WindowHarness {
   std::unique_ptr<CBrevoraDlg> window;
   std::function<std::unique_ptr<SpeechEngine>()> createEngine;
   FeedSearcher* feedSearcher = nullptr;
+  std::function<bool()> trayAvailable;  // not set: as the platform says
+  std::string dataFolderOption;         // --data-folder
 
   void Create(const std::string& programFolder, std::optional<std::vector<VoiceInfo>> voices,
               std::function<std::time_t()> clock = {}) {
@@ -162,6 +164,8 @@ struct WindowHarness {
     services.autostartPath = programFolder + "autostart/brevora.desktop";
     services.runModal = modal.AsModalRun();
     services.feedSearcher = feedSearcher;
+    services.trayAvailable = trayAvailable;
+    services.dataFolderOption = dataFolderOption;
     window = std::make_unique<CBrevoraDlg>(std::move(services));
   }
 };

@@ -8,6 +8,7 @@
 #include <QTimeEdit>
 
 #include "app/command_line_options.h"
+#include "app/help_window.h"
 #include "config/autostart.h"
 #include "config/configuration.h"
 #include "fakes/temp_folder.h"
@@ -142,8 +143,9 @@ class TestMainWindow : public QObject {
     QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("text", "", "News Weekly,Sports,Weather"));
   }
 
-  // "Exit" answered Cancel keeps the window, with the file already written;
-  // No then restores the backup and ends the window.
+  // "Exit" answered Cancel keeps the window and Brevora.cfg as it was (the
+  // change stays in the controls); No then restores the backup and ends the
+  // window.
   void exitAnsweredCancelThenNo() {
     TempFolder folder;
     folder.Write("Brevora.cfg", WriterFile("text", "English"));
@@ -156,7 +158,8 @@ class TestMainWindow : public QObject {
     QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
     QVERIFY(!h.window->Ended());
     QVERIFY(h.prompt.cancelOffered.back());
-    QVERIFY(folder.Read("Brevora.cfg").find("StartDownloading=Mon,Fri\r\n") != std::string::npos);
+    QCOMPARE(folder.Read("Brevora.cfg"), original);
+    QVERIFY(h.window->Controls().dayChecks[4]->isChecked());
     h.prompt.answers = {Answer::No};
     QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
     QVERIFY(h.window->Ended());
@@ -245,6 +248,44 @@ class TestMainWindow : public QObject {
     QCOMPARE(folder.Read("autostart/brevora.desktop"), AutostartEntry(folder.path() + "Brevora"));
     first.window->SetStartAtLogin(false);
     QVERIFY(!first.window->StartsAtLogin() && !folder.Exists("autostart/brevora.desktop"));
+  }
+
+  // Nothing is asked at Exit when nothing changed: the default voice shown
+  // for an empty "Voice=" is written back empty. Enter in a text field opens
+  // no dialog; F1 opens the help.
+  void quietExitAndKeys() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("mp3", ""));
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    QVERIFY(!h.window->Controls().voiceCombo->currentText().isEmpty());
+    QTest::keyClick(h.window->Controls().workingFolderEdit, Qt::Key_Return);
+    QTest::keyClick(h.window->Controls().executingFolderEdit, Qt::Key_Enter);
+    QVERIFY(h.dialogs.requests.empty() && h.modal.unexpected.empty() && !h.window->Ended());
+    h.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+    QTest::keyClick(h.window.get(), Qt::Key_F1);
+    QVERIFY(h.window->findChild<HelpWindow*>() != nullptr);
+    QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
+    QVERIFY(h.window->Ended());
+    QVERIFY(h.prompt.shown.empty());
+    QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("mp3", ""));
+  }
+
+  // "Start at login" from a window started with --data-folder starts the
+  // program with that folder.
+  void startAtLoginKeepsTheDataFolder() {
+    TempFolder folder;
+    WindowHarness h;
+    h.dataFolderOption = folder.path();
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    h.window->SetStartAtLogin(true);
+    QCOMPARE(folder.Read("autostart/brevora.desktop"),
+             AutostartEntry(folder.path() + "Brevora", folder.path()));
+    QVERIFY(folder.Read("autostart/brevora.desktop").find(" --data-folder " + folder.path()) !=
+            std::string::npos);
   }
 
   // The command line: every option, and what is refused with a reason.

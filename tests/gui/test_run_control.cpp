@@ -17,9 +17,9 @@
 #include "gui/gui_fakes.h"
 
 using namespace brevora;
-using brevora::testing::TempFolder;
 using brevora::testing::EndlessEngine;
 using brevora::testing::Monday;
+using brevora::testing::TempFolder;
 using brevora::testing::WindowHarness;
 
 namespace {
@@ -56,10 +56,11 @@ struct Program {
     const std::string java = folder.Write("java/bin/java", kCrawler);
     chmod(java.c_str(), 0755);
     setenv("JAVA_HOME", (folder.path() + "java").c_str(), 1);
-    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() + "work\r\nExecutingFolder=" +
-                                    folder.path() + "exec\r\nStartDownloading=Mon\r\nStartTimes=" +
-                                    setup.startTimes + "\r\nChannels=News\r\nFormat=" +
-                                    setup.format + "\r\nVoice=\r\nAdvanced=False\r\n");
+    folder.Write("Brevora.cfg",
+                 "WorkingFolder=" + folder.path() + "work\r\nExecutingFolder=" + folder.path() +
+                     "exec\r\nStartDownloading=Mon\r\nStartTimes=" + setup.startTimes +
+                     "\r\nChannels=News\r\nFormat=" + setup.format +
+                     "\r\nVoice=\r\nAdvanced=False\r\n");
     if (setup.endlessSpeech) h.createEngine = [] { return std::make_unique<EndlessEngine>(); };
     std::optional<std::vector<VoiceInfo>> voices;
     if (setup.speech) voices = std::vector<VoiceInfo>{{"English", "en"}};
@@ -283,9 +284,10 @@ class TestRunControl : public QObject {
               " article 1 of 1: a.txt",
           20000);
       QTRY_VERIFY_WITH_TIMEOUT(EndlessEngine::speaking > 0, 20000);
-      p.h.prompt.answers = {Answer::No};
+      p.h.prompt.answers = {Answer::Yes};
       p.h.window->close();
       QVERIFY(p.h.window->Ended() && !p.h.window->Running());
+      QVERIFY(!p.Status().contains(QStringLiteral("Speaking")));
       QCOMPARE(EndlessEngine::speaking.load(), 0);
       QVERIFY(!EndlessEngine::releasedWhileSpeaking);
       p.h.window.reset();
@@ -304,8 +306,9 @@ class TestRunControl : public QObject {
     QVERIFY(p.c().runNowButton->isEnabled());
   }
 
-  // Closing the window during a run stops it and waits for the worker: no
-  // child process is left and the configuration question still comes.
+  // Closing the window during a run (no notification area) asks first; then
+  // it stops the run and waits for the worker: no child process is left, and
+  // with nothing changed no configuration question follows.
   void closeDuringARun() {
     Program p;
     p.folder.Write("hang", "");
@@ -318,9 +321,60 @@ class TestRunControl : public QObject {
     QVERIFY(!p.h.window->Running());
     QTRY_VERIFY(ProcessGone(crawler));
     QVERIFY(p.h.prompt.unexpected.empty());
-    QCOMPARE(p.h.prompt.shown.back(),
-             std::string("Do you want to save changes into Brevora.cfg file?"));
+    QCOMPARE(p.h.prompt.shown,
+             std::vector<std::string>{"Brevora is running. Stop the run and quit?"});
     p.h.window.reset();
+  }
+
+  // Closing the window never ends the schedule unasked. Without a
+  // notification area: asked, and Cancel keeps the window and the schedule.
+  // With one: the window hides and the schedule goes on, and the tray's
+  // Close asks before it quits.
+  void closingKeepsTheSchedule() {
+    {
+      Program p;
+      p.now = Monday(6, 0, 0);
+      QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+      p.h.prompt.answers = {Answer::Cancel};
+      p.h.window->close();
+      QCOMPARE(p.h.prompt.shown, std::vector<std::string>{
+                                     "Brevora is waiting to run at Mon 07:00. Stop it and quit?"});
+      QVERIFY(!p.h.window->Ended() && p.h.window->Scheduled());
+      QCOMPARE(p.Status(), QStringLiteral("Waiting for Mon 07:00."));
+    }
+    Program p;
+    p.h.trayAvailable = [] { return true; };
+    p.h.Create(p.folder.path(), std::vector<VoiceInfo>{{"English", "en"}}, [&p] { return p.now; });
+    QVERIFY(p.h.window->OnInitDialog());
+    p.now = Monday(6, 0, 0);
+    p.h.window->show();
+    QTest::mouseClick(p.c().runButton, Qt::LeftButton);
+    p.h.window->close();
+    QVERIFY(!p.h.window->Ended() && p.h.window->Scheduled());
+    QVERIFY(!p.h.window->isVisible() && !p.h.window->WindowVisible());
+    QVERIFY(p.h.prompt.shown.empty());
+    p.h.prompt.answers = {Answer::No};
+    p.h.window->OnTrayClose();
+    QCOMPARE(p.h.prompt.shown.back(),
+             std::string("Quitting stops the schedule: Brevora will not run at Mon 07:00. Quit?"));
+    QVERIFY(!p.h.window->Ended() && p.h.window->Scheduled());
+    p.h.prompt.answers = {Answer::Yes};
+    p.h.window->OnTrayClose();
+    QVERIFY(p.h.window->Ended() && !p.h.window->Scheduled());
+  }
+
+  // Run and Run Now with no channel chosen: a message, no run, no result.
+  void runWithoutChannels() {
+    Program p;
+    p.c().channelList->clear();
+    for (QPushButton* button : {p.c().runNowButton, p.c().runButton}) {
+      p.h.prompt.shown.clear();
+      QTest::mouseClick(button, Qt::LeftButton);
+      QCOMPARE(p.h.prompt.shown, std::vector<std::string>{"Choose at least one channel first."});
+      QVERIFY(!p.h.window->Running() && !p.h.window->Scheduled());
+      QCOMPARE(p.Status(), QString::fromUtf8(kIdle));
+    }
+    QVERIFY(!p.folder.Exists("work"));
   }
 };
 
