@@ -7,17 +7,17 @@
 #include <functional>
 #include <thread>
 
+#include "audio/audio_converter.h"
+#include "base/run_log.h"
 #include "fakes/audio.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "audio/audio_converter.h"
-#include "run/command_line.h"
-#include "speech/espeak_engine.h"
-#include "base/run_log.h"
-#include "run/run_progress.h"
-#include "run/run_worker.h"
 #include "platform/cancel_event.h"
 #include "platform/file_lock.h"
+#include "run/command_line.h"
+#include "run/run_progress.h"
+#include "run/run_worker.h"
+#include "speech/espeak_engine.h"
 
 namespace brevora {
 namespace {
@@ -33,7 +33,8 @@ for P; do :; done
 printf '%s\n' "$@" > "${P}crawler.args"
 case "$(cat "${P}crawler.mode" 2>/dev/null)" in
   hang) exec "$TEST_CHILD" hang "${P}crawler.started" ;;
-  fail) exit 3 ;;
+  fail) printf 'Exception in thread "main" java.lang.OutOfMemoryError: Java\001 heap space\n\tat org.tidewire.News.add(News.java:40)\n\t... 3 more\n' >&2; exit 3 ;;
+  logged) printf '[12/09/26 09:00:00 AM] ERROR - The crawler cannot read Channels.txt: gone\r\r\n' >> "${P}Brevora.log"; exit 2 ;;
 esac
 W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
 T="$W/Top"
@@ -260,19 +261,32 @@ TEST(RunWorker, CancelBetweenCommands) {
   EXPECT_EQ(run.LogText(), "");
 }
 
-// A crawler exiting non-zero is one entry naming its command line; the run goes on.
-TEST(RunWorker, FailingCrawlerIsLoggedAndRunGoesOn) {
-  FakeRun run;
-  run.CrawlerMode("fail");
-  RunWorker(run);
-  const std::string crawler = CrawlerCommand(SyntaxOf(PlatformFamily::Posix, run.programFolder),
-                                             run.programFolder, run.root.path() + "java home");
-  const std::string log = run.LogText();
-  const auto entry = log.find("The following command failed: " + crawler + " \r\r\n");
-  EXPECT_NE(entry, std::string::npos);
-  EXPECT_EQ(log.find(crawler, entry + crawler.size()), std::string::npos);
-  EXPECT_EQ(run.Published("icons"), (Names{"brevora.ico", "sub"}));
-  EXPECT_EQ(run.finished, 1);
+// A failed crawler is one entry that says why, and the run goes on: its own
+// entry where it wrote one, else one with its exit status and the last line
+// of its error stream. The run's count of problems is the entries written.
+TEST(RunWorker, FailingCrawlerIsOneEntryAndRunGoesOn) {
+  struct Counter : RunProgress {
+    void RunEnded(const RunSummary& summary) override { failures = summary.failures; }
+    int failures = -1;
+  };
+  for (const char* mode : {"fail", "logged"}) {
+    FakeRun run;
+    run.CrawlerMode(mode);
+    Counter counter;
+    run.progress = &counter;
+    RunWorker(run);
+    const std::string log = run.LogText();
+    EXPECT_EQ(run.LogEntries(), 1) << log;
+    EXPECT_EQ(counter.failures, 1) << log;
+    const std::string why =
+        std::string(mode) == "fail"
+            ? "] ERROR - The crawler ended with exit status 3: Exception in thread \"main\" "
+              "java.lang.OutOfMemoryError: Java heap space \r\r\n"
+            : "] ERROR - The crawler cannot read Channels.txt: gone\r\r\n";
+    EXPECT_NE(log.find(why), std::string::npos) << log;
+    EXPECT_EQ(run.Published("icons"), (Names{"brevora.ico", "sub"}));
+    EXPECT_EQ(run.finished, 1);
+  }
 }
 
 // A crawler that cannot be started ends the run with nothing logged.

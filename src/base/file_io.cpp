@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -27,6 +28,39 @@ int ReadWholeFile(const std::string& path, std::string& content) {
   std::fclose(file);
   if (cause != kNoError) content.clear();
   return cause;
+}
+
+int ReadFileTail(const std::string& path, size_t limit, std::string& content) {
+  content.clear();
+  std::FILE* file = std::fopen(path.c_str(), "rbe");
+  if (file == nullptr) return CauseFromErrno(errno);
+  struct stat status {};
+  if (fstat(fileno(file), &status) == 0 && static_cast<size_t>(status.st_size) > limit) {
+    fseeko(file, static_cast<off_t>(status.st_size - static_cast<off_t>(limit)), SEEK_SET);
+  }
+  char buffer[65536];
+  size_t n;
+  while (content.size() < limit && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+    content.append(buffer, std::min(n, limit - content.size()));
+  }
+  const int cause = std::ferror(file) ? CauseFromErrno(errno) : kNoError;
+  std::fclose(file);
+  if (cause != kNoError) content.clear();
+  return cause;
+}
+
+TemporaryFile::TemporaryFile(const std::string& prefix) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string pattern = std::string(folder != nullptr && folder[0] == '/' ? folder : "/tmp") + "/" +
+                        prefix + "-XXXXXX";
+  const int descriptor = mkostemp(pattern.data(), O_CLOEXEC);
+  if (descriptor < 0) return;
+  close(descriptor);
+  path_ = pattern;
+}
+
+TemporaryFile::~TemporaryFile() {
+  if (!path_.empty()) unlink(path_.c_str());
 }
 
 namespace {

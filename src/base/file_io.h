@@ -11,6 +11,24 @@ namespace brevora {
 // Reads every byte of the file into `content`.
 int ReadWholeFile(const std::string& path, std::string& content);
 
+// Reads the file's last `limit` bytes (all of it when it is smaller).
+int ReadFileTail(const std::string& path, size_t limit, std::string& content);
+
+// A new empty file below the system's temporary folder, readable by its
+// owner only, removed when the object goes away; `path` is empty when none
+// could be made.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const std::string& prefix);
+  ~TemporaryFile();
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
 // Replaces the file with `content` so that it is never seen half written:
 // the bytes go to a temporary file in the same folder, which is flushed to
 // disk and renamed over the target. On any failure the temporary file is

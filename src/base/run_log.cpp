@@ -1,5 +1,7 @@
 #include "base/run_log.h"
 
+#include <sys/stat.h>
+
 #include <cstdarg>
 
 #include "base/text.h"
@@ -38,7 +40,41 @@ bool RunLog::Open(const std::string& path) {
   std::lock_guard lock(mutex_);
   if (file_ != nullptr) std::fclose(file_);
   file_ = std::fopen(path.c_str(), "abe");
+  path_ = file_ != nullptr ? path : std::string();
   return file_ != nullptr;
+}
+
+long long RunLog::FileSize() {
+  std::lock_guard lock(mutex_);
+  if (file_ == nullptr) return -1;
+  std::fflush(file_);
+  struct stat status {};
+  return stat(path_.c_str(), &status) == 0 ? static_cast<long long>(status.st_size) : -1;
+}
+
+int RunLog::EntriesSince(long long offset) {
+  std::lock_guard lock(mutex_);
+  if (file_ == nullptr || offset < 0) return 0;
+  std::fflush(file_);
+  std::FILE* file = std::fopen(path_.c_str(), "rbe");
+  if (file == nullptr) return 0;
+  int entries = 0;
+  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0) {
+    // The end of an entry may straddle two reads: the last two bytes carry over.
+    std::string window;
+    char buffer[65536];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
+      window.append(buffer, n);
+      for (size_t at = window.find("\r\r\n"); at != std::string::npos;
+           at = window.find("\r\r\n", at + 3)) {
+        ++entries;
+      }
+      const size_t keep = std::min<size_t>(window.size(), 2);
+      window.erase(0, window.size() - keep);
+    }
+  }
+  std::fclose(file);
+  return entries;
 }
 
 void RunLog::WriteFormatted(const char* format, ...) {

@@ -35,6 +35,9 @@ inline constexpr char kLogPodcastFailed[] =
 inline constexpr char kLogRunNotStarted[] = "[%s] ERROR - The run could not be started: %s\r\n";
 inline constexpr char kLogArticleTooLarge[] =
     "[%s] ERROR - The file %s is larger than %lu bytes, so it is not spoken \r\n";
+// A crawler that failed without writing an entry of its own: how it ended
+// and the last line it printed on its error stream.
+inline constexpr char kLogCrawlerFailed[] = "[%s] ERROR - The crawler %s: %s \r\n";
 inline constexpr char kLogWavTooLarge[] =
     "[%s] ERROR - The speech of %s would make a WAV file larger than 4 GiB, so it is not kept \r\n";
 
@@ -79,6 +82,13 @@ class RunLog {
   // How many entries were written since the log was opened.
   int EntryCount() const { return entries_.load(); }
 
+  // The file's size now; the crawler appends its own entries to it. -1 when
+  // the log is not open.
+  long long FileSize();
+  // How many entries the file gained after `offset` (a FileSize), whoever
+  // wrote them: each ends with the bytes 0D 0D 0A.
+  int EntriesSince(long long offset);
+
   // Tests fix the time of the entries.
   void SetClockForTesting(std::function<std::time_t()> clock) { clock_ = std::move(clock); }
 
@@ -94,6 +104,7 @@ class RunLog {
   void WriteFormatted(const char* format, ...);
 
   std::FILE* file_ = nullptr;
+  std::string path_;
   std::mutex mutex_;
   std::atomic<int> entries_{0};
   std::function<std::time_t()> clock_;

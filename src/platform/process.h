@@ -17,12 +17,13 @@ class ChildProcess {
  public:
   // Starts argv[0], found through the search path when it names no folder,
   // with the program's environment and the "NAME=value" entries of
-  // `environment` set over it. With `outputPath`, the child's standard output
-  // goes to that file, made anew and readable by its owner only. Nothing when
-  // the program cannot be started.
+  // `environment` set over it. With `outputPath` (`errorPath`), the child's
+  // standard output (error) goes to that file, made anew and readable by its
+  // owner only. Nothing when the program cannot be started.
   static std::optional<ChildProcess> Spawn(const std::vector<std::string>& argv,
                                            const std::vector<std::string>& environment = {},
-                                           const std::string& outputPath = {});
+                                           const std::string& outputPath = {},
+                                           const std::string& errorPath = {});
 
   ChildProcess(ChildProcess&& other) noexcept;
   ChildProcess& operator=(ChildProcess&&) = delete;

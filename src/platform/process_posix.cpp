@@ -32,7 +32,8 @@ int OpenProcessDescriptor(pid_t pid) {
 
 std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& argv,
                                                 const std::vector<std::string>& environment,
-                                                const std::string& outputPath) {
+                                                const std::string& outputPath,
+                                                const std::string& errorPath) {
   if (argv.empty() || argv[0].empty()) return std::nullopt;
   std::vector<char*> args;
   for (const auto& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
@@ -52,13 +53,16 @@ std::optional<ChildProcess> ChildProcess::Spawn(const std::vector<std::string>& 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  if (outputPath.empty()) {
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, 1, outputPath.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+  const std::string* paths[] = {&outputPath, &errorPath};
+  for (int stream = 1; stream <= 2; ++stream) {
+    const std::string& path = *paths[stream - 1];
+    if (path.empty()) {
+      posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", O_WRONLY, 0);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, stream, path.c_str(),
+                                       O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, 0600);
+    }
   }
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // The child starts with default signal handling, whatever the program set.

@@ -23,7 +23,8 @@ std::string DurationWords(std::chrono::seconds duration) {
 
 int RunCommand(const std::string& commandLine, CancelEvent& cancelEvent, RunLog& log,
                const CommandOptions& options) {
-  auto child = ChildProcess::Spawn(SplitCommandLine(commandLine), options.environment);
+  auto child = ChildProcess::Spawn(SplitCommandLine(commandLine), options.environment, {},
+                                   options.errorPath);
   if (!child) return 1;
   const auto waited = child->WaitForExitOr(cancelEvent, options.timeLimit);
   if (waited != ChildProcess::WaitResult::Exited) {
@@ -35,7 +36,13 @@ int RunCommand(const std::string& commandLine, CancelEvent& cancelEvent, RunLog&
     return 0;
   }
   const ChildProcess::ExitStatus status = child->Reap();
-  if (status.signalled || status.code != 0) log.LogError(kLogCommandFailed, commandLine.c_str());
+  if (status.signalled || status.code != 0) {
+    if (options.onFailure) {
+      options.onFailure(status.signalled, status.code);
+    } else {
+      log.LogError(kLogCommandFailed, commandLine.c_str());
+    }
+  }
   return 0;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@ struct CommandOptions {
   std::optional<std::chrono::seconds> timeLimit;
   // "NAME=value" entries set over the program's environment for the child.
   std::vector<std::string> environment;
+  // Where the child's error stream goes; empty: nowhere.
+  std::string errorPath;
+  // Set: called instead of the usual entry when the child ends with a
+  // non-zero exit code or by a signal (`signalled`, `code` its number).
+  std::function<void(bool signalled, int code)> onFailure;
 };
 
 // Runs one command line of a run as a hidden child and waits for its end or

@@ -1,7 +1,5 @@
 #include "run/feed_search.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -79,16 +77,12 @@ FeedSearch ParseFeedSearch(std::string_view json) {
 FeedSearch CrawlerFeedSearcher::Find(const std::string& address, CancelEvent& cancel) {
   FeedSearch failed;
   failed.address = address;
-  std::error_code error;
-  std::string pattern =
-      (std::filesystem::temp_directory_path(error) / "brevora-feeds-XXXXXX").string();
-  const int descriptor = error ? -1 : mkstemp(pattern.data());
-  if (descriptor < 0) {
+  const TemporaryFile answerFile("brevora-feeds");
+  const std::string& answerPath = answerFile.path();
+  if (answerPath.empty()) {
     failed.error = "no temporary file for the search";
     return failed;
   }
-  close(descriptor);
-  const std::string answerPath = pattern;
   const char* javaHome = std::getenv("JAVA_HOME");
   const std::string command =
       FeedFinderCommand(SyntaxOf(PlatformFamily::Posix, installFolder_), installFolder_,
@@ -98,7 +92,6 @@ FeedSearch CrawlerFeedSearcher::Find(const std::string& address, CancelEvent& ca
       CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG")),
       answerPath);
   if (!child) {
-    std::remove(answerPath.c_str());
     failed.error = "the crawler's Java runtime cannot be started";
     return failed;
   }
@@ -106,7 +99,6 @@ FeedSearch CrawlerFeedSearcher::Find(const std::string& address, CancelEvent& ca
   if (waited != ChildProcess::WaitResult::Exited) {
     TerminateById(child->Id());
     child->Reap();
-    std::remove(answerPath.c_str());
     failed.error =
         waited == ChildProcess::WaitResult::EventSignalled
             ? "cancelled"
@@ -115,9 +107,9 @@ FeedSearch CrawlerFeedSearcher::Find(const std::string& address, CancelEvent& ca
   }
   child->Reap();
   std::string answer;
+  std::error_code error;
   const auto size = std::filesystem::file_size(answerPath, error);
   if (!error && size <= kMaxAnswerBytes) ReadWholeFile(answerPath, answer);
-  std::remove(answerPath.c_str());
   FeedSearch search = ParseFeedSearch(answer);
   if (search.address.empty()) search.address = address;
   return search;

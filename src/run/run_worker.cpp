@@ -4,6 +4,7 @@
 #include <ctime>
 #include <optional>
 
+#include "base/file_io.h"
 #include "base/run_log.h"
 #include "base/text.h"
 #include "platform/file_lock.h"
@@ -20,6 +21,34 @@ std::optional<std::string> JavaHome() {
   const char* value = std::getenv("JAVA_HOME");
   if (value == nullptr) return std::nullopt;
   return std::string(value);
+}
+
+// The last line of an error stream that says what went wrong: the last one
+// that is not a stack frame ("\tat ...", "... 3 more"), without control
+// characters, at most 300 characters; only the file's last 16 KB are read.
+std::string LastErrorLine(const std::string& path) {
+  std::string text;
+  if (path.empty() || ReadFileTail(path, 16 << 10, text) != 0) return {};
+  std::string last;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string_view line = TrimBlanks(std::string_view(text).substr(start, end - start));
+    const bool frame = end > start && (text[start] == '\t' || text[start] == ' ');
+    if (!line.empty() && !frame && !line.starts_with("...")) last = std::string(line);
+    start = end + 1;
+  }
+  std::string clean;
+  for (const char c : last) {
+    if (!IsControlCharacter(c)) clean += c;
+  }
+  if (clean.size() > 300) {
+    size_t cut = 300;
+    while (cut > 0 && (static_cast<unsigned char>(clean[cut]) & 0xC0) == 0x80) --cut;
+    clean = clean.substr(0, cut) + "...";
+  }
+  return clean;
 }
 
 // Both folders must be set: an empty one would aim the removals at "/Top".
@@ -48,9 +77,24 @@ bool RunSteps(RunParameters& run) {
   progress.PhaseStarted(RunPhase::Clearing);
   if (!RunAll(run, {ClearWorkCommand(syntax, run.WorkingFolder())})) return false;
   progress.PhaseStarted(RunPhase::Crawling);
-  const CommandOptions crawler{
-      kCrawlerTimeLimit,
-      CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"))};
+  CommandOptions crawler;
+  crawler.timeLimit = kCrawlerTimeLimit;
+  crawler.environment =
+      CrawlerEnvironment(std::getenv("LC_ALL"), std::getenv("LC_CTYPE"), std::getenv("LANG"));
+  // A crawler that fails says why in its own entries; one that wrote none
+  // (it could not start its work, or died) gets one entry with how it ended
+  // and the last line of its error stream.
+  const long long logBefore = run.Log().FileSize();
+  const TemporaryFile errors("brevora-crawler-errors");
+  crawler.errorPath = errors.path();
+  crawler.onFailure = [&](bool signalled, int code) {
+    if (run.Log().EntriesSince(logBefore) > 0) return;
+    const std::string how = signalled ? "was ended by signal " + std::to_string(code)
+                                      : "ended with exit status " + std::to_string(code);
+    const std::string last = LastErrorLine(errors.path());
+    run.Log().LogError(kLogCrawlerFailed, how.c_str(),
+                       last.empty() ? "it printed no error" : last.c_str());
+  };
   if (RunCommand(CrawlerCommand(syntax, run.InstallFolder(), JavaHome(), run.ProgramFolder()),
                  run.TheCancelEvent(), run.Log(), crawler) == 1) {
     return false;
@@ -96,11 +140,14 @@ RunProgress& RunParameters::Progress() {
 }
 
 void RunWorker(RunParameters& parameters) {
+  // Every entry the run adds counts, the crawler's own included.
   const int entriesBefore = parameters.Log().EntryCount();
+  const long long logBefore = parameters.Log().FileSize();
   RunSummary summary;
   summary.completed = RunSteps(parameters);
   summary.cancelled = parameters.CancelRequested();
-  summary.failures = parameters.Log().EntryCount() - entriesBefore;
+  summary.failures = logBefore >= 0 ? parameters.Log().EntriesSince(logBefore)
+                                    : parameters.Log().EntryCount() - entriesBefore;
   parameters.Progress().RunEnded(summary);
   parameters.RunFinished();
 }
