@@ -132,7 +132,7 @@ TEST(ChannelCommands, ImportOpml) {
   EXPECT_EQ(0, ExportOpmlCommand(data.folders, exported, 0, data.out, data.err));
   const std::string text = data.folder.Read("out.opml");
   EXPECT_NE(text.find("<opml version=\"2.0\">"), std::string::npos);
-  EXPECT_NE(text.find("<dateCreated>Thu, 01 Jan 1970 00:00:00 GMT</dateCreated>"),
+  EXPECT_NE(text.find("<dateCreated>Thu, 01 Jan 1970 00:00:00 +0000</dateCreated>"),
             std::string::npos);
   EXPECT_NE(text.find("<outline type=\"rss\" text=\"Ars &amp; Co\" title=\"Ars &amp; Co\" "
                       "xmlUrl=\"https://ars.test/feed\" />"),

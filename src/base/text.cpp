@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <climits>
+#include <cstdio>
 
 namespace brevora {
 
@@ -56,6 +57,19 @@ std::string_view TrimBlanks(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t");
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Rfc822Time(std::time_t time) {
+  static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::tm parts{};
+  gmtime_r(&time, &parts);
+  char text[64];
+  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", days[parts.tm_wday],
+                parts.tm_mday, months[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
+                parts.tm_min, parts.tm_sec);
+  return text;
 }
 
 }  // namespace brevora

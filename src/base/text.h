@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -26,5 +27,10 @@ std::string_view TrimBlanks(std::string_view text);
 inline bool IsControlCharacter(char c) {
   return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
 }
+
+// A moment in RFC 822 form, in UTC, as feeds and OPML write it:
+// "Tue, 08 Dec 2026 10:00:00 +0000". Day and month names are English
+// whatever the locale.
+std::string Rfc822Time(std::time_t time);
 
 }  // namespace brevora

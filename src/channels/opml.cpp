@@ -25,20 +25,6 @@ std::string Attribute(const pugi::xml_node& node, const char* name) {
   return std::string(TrimBlanks(node.attribute(name).value()));
 }
 
-// An RFC 822 date, as OPML's dateCreated is written.
-std::string Rfc822(std::time_t time) {
-  static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  std::tm parts{};
-  gmtime_r(&time, &parts);
-  char text[64];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d GMT", days[parts.tm_wday],
-                parts.tm_mday, months[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
-                parts.tm_min, parts.tm_sec);
-  return text;
-}
-
 }  // namespace
 
 std::vector<OpmlFeed> ReadOpml(std::string_view text, std::string& problem) {
@@ -156,7 +142,7 @@ std::string ExportOpml(const std::vector<ChannelRecord>& channels, std::time_t n
   opml.append_attribute("version") = "2.0";
   pugi::xml_node head = opml.append_child("head");
   head.append_child("title").text() = "Brevora channels";
-  head.append_child("dateCreated").text() = Rfc822(now).c_str();
+  head.append_child("dateCreated").text() = Rfc822Time(now).c_str();
   pugi::xml_node body = opml.append_child("body");
   for (const ChannelRecord& record : channels) {
     const std::string url(TrimBlanks(record.url));

@@ -10,7 +10,6 @@ namespace brevora {
 
 namespace {
 
-const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -130,14 +129,7 @@ std::string IsoDate(std::time_t time) {
 
 std::string Rfc822Date(std::string_view date, std::time_t fallback) {
   std::time_t time = date.empty() ? -1 : ParseFeedDate(date);
-  if (time < 0) time = fallback;
-  std::tm parts{};
-  gmtime_r(&time, &parts);
-  char text[64];
-  std::snprintf(text, sizeof text, "%s, %02d %s %04d %02d:%02d:%02d +0000", kDays[parts.tm_wday],
-                parts.tm_mday, kMonths[parts.tm_mon], parts.tm_year + 1900, parts.tm_hour,
-                parts.tm_min, parts.tm_sec);
-  return text;
+  return Rfc822Time(time < 0 ? fallback : time);
 }
 
 std::string ClockDuration(int seconds) {
