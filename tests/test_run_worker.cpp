@@ -27,15 +27,12 @@ using testing::TempFolder;
 
 // The stand-in crawler: records its arguments, finds the working folder in
 // Brevora.cfg and writes a small Top tree. "crawler.mode" in the program
-// folder makes it hang or fail instead.
+// folder makes it hang instead, or fail after writing the tree.
 const char kCrawlerScript[] = R"SCRIPT(#!/bin/sh
 for P; do :; done
 printf '%s\n' "$@" > "${P}crawler.args"
-case "$(cat "${P}crawler.mode" 2>/dev/null)" in
-  hang) exec "$TEST_CHILD" hang "${P}crawler.started" ;;
-  fail) printf 'Exception in thread "main" java.lang.OutOfMemoryError: Java\001 heap space\n\tat org.tidewire.News.add(News.java:40)\n\t... 3 more\n' >&2; exit 3 ;;
-  logged) printf '[12/09/26 09:00:00 AM] ERROR - The crawler cannot read Channels.txt: gone\r\r\n' >> "${P}Brevora.log"; exit 2 ;;
-esac
+MODE=$(cat "${P}crawler.mode" 2>/dev/null)
+if [ "$MODE" = hang ]; then exec "$TEST_CHILD" hang "${P}crawler.started"; fi
 W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
 T="$W/Top"
 mkdir -p "$T/world/deep" "$T/sports"
@@ -47,6 +44,10 @@ printf '#EXTM3U' > "$T/world/world.m3u"
 printf '<asx/>' > "$T/sports/sports.asx"
 printf '<html/>' > "$T/index.html"
 printf '<html/>' > "$T/world/deep/page.html"
+case "$MODE" in
+  fail) printf 'Exception in thread "main" java.lang.OutOfMemoryError: Java\001 heap space\n\tat org.tidewire.News.add(News.java:40)\n\t... 3 more\n' >&2; exit 3 ;;
+  logged) printf '[12/09/26 09:00:00 AM] ERROR - The crawler cannot read Channels.txt: gone\r\r\n' >> "${P}Brevora.log"; exit 2 ;;
+esac
 )SCRIPT";
 
 // The conversion step, scripted: records its calls, runs an action, returns

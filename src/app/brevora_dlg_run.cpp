@@ -230,6 +230,8 @@ void CBrevoraDlg::RunEndedWith(const RunSummary& summary, int converted, int tot
       "Last run " + FormatLocal(runStarted_, "%a %H:%M") + "-" + FormatLocal(Now(), "%H:%M") + ": ";
   if (summary.cancelled) {
     result += "stopped";
+  } else if (summary.articles == 0) {
+    result += "the crawler found no articles; nothing was published";
   } else if (converted >= 0) {
     result += std::to_string(converted) + " of " + std::to_string(total) + " articles converted";
   } else {

@@ -38,6 +38,9 @@ inline constexpr char kLogArticleTooLarge[] =
 // A crawler that failed without writing an entry of its own: how it ended
 // and the last line it printed on its error stream.
 inline constexpr char kLogCrawlerFailed[] = "[%s] ERROR - The crawler %s: %s \r\n";
+// A crawl that left no article: the published news stays as it was.
+inline constexpr char kLogNoArticles[] =
+    "[%s] ERROR - The crawler found no articles, so nothing was published \r\n";
 inline constexpr char kLogWavTooLarge[] =
     "[%s] ERROR - The speech of %s would make a WAV file larger than 4 GiB, so it is not kept \r\n";
 

@@ -14,6 +14,7 @@ struct RunSummary {
   bool completed = false;  // every step ran to its end
   bool cancelled = false;  // "Stop" or "Cancel Run" ended it
   int failures = 0;        // entries written to Brevora.log during the run
+  int articles = -1;       // article texts the crawl left; -1: no crawl ended
 };
 
 // What a run tells about itself while it goes on. The calls come from the

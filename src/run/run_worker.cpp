@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <optional>
 
 #include "base/file_io.h"
@@ -69,8 +70,20 @@ bool RunAll(RunParameters& run, const std::vector<std::string>& commands) {
   return true;
 }
 
+// The article texts below the working folder's Top ("*.txt", at any depth).
+int CountArticles(const std::string& workingFolder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  int count = 0;
+  for (fs::recursive_directory_iterator it(fs::path(workingFolder) / "Top", error), end;
+       !error && it != end; it.increment(error)) {
+    if (it->is_regular_file(error) && it->path().extension() == ".txt") ++count;
+  }
+  return count;
+}
+
 // Steps 1 to 7; returns true when every step ran, false when the run ended early.
-bool RunSteps(RunParameters& run) {
+bool RunSteps(RunParameters& run, RunSummary& summary) {
   if (!FoldersAreSet(run)) return false;
   RunProgress& progress = run.Progress();
   const CommandSyntax syntax = SyntaxOf(CurrentPlatformFamily(), run.InstallFolder());
@@ -97,6 +110,12 @@ bool RunSteps(RunParameters& run) {
   };
   if (RunCommand(CrawlerCommand(syntax, run.InstallFolder(), JavaHome(), run.ProgramFolder()),
                  run.TheCancelEvent(), run.Log(), crawler) == 1) {
+    return false;
+  }
+  // Nothing crawled: what was published stays, in every format.
+  summary.articles = CountArticles(run.WorkingFolder());
+  if (summary.articles == 0) {
+    run.Log().LogError(kLogNoArticles);
     return false;
   }
 
@@ -144,7 +163,7 @@ void RunWorker(RunParameters& parameters) {
   const int entriesBefore = parameters.Log().EntryCount();
   const long long logBefore = parameters.Log().FileSize();
   RunSummary summary;
-  summary.completed = RunSteps(parameters);
+  summary.completed = RunSteps(parameters, summary);
   summary.cancelled = parameters.CancelRequested();
   summary.failures = logBefore >= 0 ? parameters.Log().EntriesSince(logBefore)
                                     : parameters.Log().EntryCount() - entriesBefore;

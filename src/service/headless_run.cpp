@@ -189,6 +189,8 @@ int RunOnce(const ProgramFolders& folders, std::ostream& out, HeadlessControl& c
   const bool published = run.summary_.completed && (text || run.converted_ > 0);
   if (run.summary_.cancelled) {
     out << "The run was stopped.";
+  } else if (run.summary_.articles == 0) {
+    out << "The crawler found no articles; nothing was published.";
   } else if (text) {
     out << (published ? "Published the text." : "The run ended early.");
   } else {

@@ -258,17 +258,21 @@ class TestRunControl : public QObject {
              QString::fromUtf8(kIdle) + "\nLast run Mon 08:05-08:05: published the text.");
   }
 
-  // A run whose crawler found no article: none of none converted, and the
-  // pass's entry counted.
+  // A run whose crawler found no article, in either format: it says so, its
+  // entry is counted, and what was published before stays.
   void runWithoutArticles() {
-    Program p({.format = "mp3"});
-    p.now = Monday(8, 0, 0);
-    p.folder.Write("empty", "");
-    QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
-    QCOMPARE(p.Status(), QString::fromUtf8(kIdle) +
-                             "\nLast run Mon 08:00-08:00: 0 of 0 articles converted; 1 problem "
-                             "written to Brevora.log.");
+    for (const char* format : {"mp3", "text"}) {
+      Program p({.format = format});
+      p.now = Monday(8, 0, 0);
+      p.folder.Write("empty", "");
+      p.folder.Write("exec/Top/old.mp3", "published before");
+      QTest::mouseClick(p.c().runNowButton, Qt::LeftButton);
+      QTRY_VERIFY_WITH_TIMEOUT(!p.h.window->Running(), 20000);
+      QCOMPARE(p.Status(), QString::fromUtf8(kIdle) +
+                               "\nLast run Mon 08:00-08:00: the crawler found no articles; "
+                               "nothing was published; 1 problem written to Brevora.log.");
+      QCOMPARE(p.folder.Read("exec/Top/old.mp3"), std::string("published before"));
+    }
   }
 
   // While an article is spoken the status says whether it is also encoded;
