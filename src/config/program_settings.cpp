@@ -114,4 +114,37 @@ int WriteShareSettings(const std::string& programFolder, const ShareSettings& se
                          {"Token", settings.token}});
 }
 
+LanguageSettings ReadLanguageSettings(const std::string& programFolder) {
+  LanguageSettings settings;
+  std::string text;
+  if (ReadWholeFile(programFolder + "Brevora.ini", text) != 0) return settings;
+  bool inSection = false;
+  for (const std::string& line : Lines(text)) {
+    const std::string trimmed(TrimBlanks(line));
+    if (trimmed.starts_with("[")) {
+      inSection = trimmed == "[Voices]";
+      continue;
+    }
+    const size_t equals = trimmed.find('=');
+    if (!inSection || equals == std::string::npos) continue;
+    const std::string key = LowerAscii(TrimBlanks(std::string_view(trimmed).substr(0, equals)));
+    const std::string value(TrimBlanks(std::string_view(trimmed).substr(equals + 1)));
+    if (key == "perarticle") {
+      settings.perArticle = value != "0";
+    } else if (!key.empty() && key.size() <= 35 && !value.empty() &&
+               key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") ==
+                   std::string::npos) {
+      settings.voices[key] = value;
+    }
+  }
+  return settings;
+}
+
+int WriteLanguageSettings(const std::string& programFolder, const LanguageSettings& settings) {
+  std::vector<std::pair<std::string, std::string>> values = {
+      {"PerArticle", settings.perArticle ? "1" : "0"}};
+  for (const auto& [language, voice] : settings.voices) values.emplace_back(language, voice);
+  return WriteIniValues(programFolder, "[Voices]", values);
+}
+
 }  // namespace brevora

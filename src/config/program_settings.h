@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace brevora {
@@ -15,6 +16,10 @@ namespace brevora {
 //   Port=8642
 //   Listen=AllNetworks            (or ThisComputer)
 //   Token=the secret of the shared addresses
+//
+//   [Voices]
+//   PerArticle=1                  (0: every article in the chosen voice)
+//   fr=French (France)            (a language's voice, by its description)
 //
 // Lines of other sections and keys are kept as they are when one is written.
 
@@ -40,5 +45,19 @@ ShareSettings ReadShareSettings(const std::string& programFolder);
 // Writes every sharing setting, keeping the file's other lines; 0 on success,
 // else the file error's code.
 int WriteShareSettings(const std::string& programFolder, const ShareSettings& settings);
+
+// Reading every article in its own language's voice.
+struct LanguageSettings {
+  bool perArticle = true;
+  // Voices chosen for languages: "fr" to "French (France)".
+  std::map<std::string, std::string> voices;
+};
+
+// The settings of [Voices]; a missing file or section gives the defaults.
+LanguageSettings ReadLanguageSettings(const std::string& programFolder);
+
+// Writes [Voices] whole, keeping the file's other sections; 0 on success,
+// else the file error's code.
+int WriteLanguageSettings(const std::string& programFolder, const LanguageSettings& settings);
 
 }  // namespace brevora
