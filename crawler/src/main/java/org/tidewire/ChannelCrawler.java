@@ -277,7 +277,8 @@ final class ChannelCrawler {
           String text = article.text().isEmpty() ? cut(item.description()) : article.text();
           if (text.isEmpty()) throw new IOException("neither a news feed nor an article");
           keep(own, new News.Article(item.title().isEmpty() ? article.title() : item.title(),
-              article.url(), item.date(), text));
+              article.url(), item.date(), text,
+              Languages.first(article.language(), feed.language())));
           continue;
         }
         News.Category category = new News.Category(
@@ -302,12 +303,14 @@ final class ChannelCrawler {
       if (address != null && !passes(address.toString(), item.title())) continue;
       String text = "";
       String title = item.title();
+      String language = feed.language();
       if (address != null) {
         try {
           Fetcher.Response page = fetch(address, false);
           Document document = html(page);
           text = articleText(document, page);
           if (title.isEmpty()) title = titleOf(document, "");
+          language = Languages.first(Languages.ofPage(document, page.language()), language);
         } catch (IOException | RuntimeException e) {
           logFailure(address.toString(), e instanceof IOException && !item.description().isEmpty()
               ? new IOException(e.getMessage() + "; the feed's description is spoken instead") : e);
@@ -316,7 +319,7 @@ final class ChannelCrawler {
       if (text.isEmpty()) text = cut(item.description());
       if (text.isEmpty()) continue;
       keep(category, new News.Article(title.isEmpty() ? "Untitled" : title,
-          address == null ? "" : address.toString(), item.date(), text));
+          address == null ? "" : address.toString(), item.date(), text, language));
     }
   }
 
@@ -416,7 +419,8 @@ final class ChannelCrawler {
 
   private News.Article article(Fetcher.Response page, Document document, String linkText) {
     return new News.Article(titleOf(document, linkText.isEmpty() ? "Untitled" : linkText),
-        page.uri().toString(), "", articleText(document, page));
+        page.uri().toString(), "", articleText(document, page),
+        Languages.ofPage(document, page.language()));
   }
 
   private String articleText(Document document, Fetcher.Response page) {

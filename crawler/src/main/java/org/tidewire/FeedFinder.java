@@ -16,7 +16,6 @@ import java.util.Locale;
 import java.util.Map;
 import java.util.Set;
 import java.util.concurrent.ConcurrentHashMap;
-import java.util.regex.Pattern;
 import org.jsoup.Jsoup;
 import org.jsoup.nodes.Document;
 import org.jsoup.nodes.Element;
@@ -51,8 +50,6 @@ public final class FeedFinder {
 
   private static final Set<String> FEED_TYPES = Set.of("application/rss+xml",
       "application/atom+xml", "application/rdf+xml", "application/rss", "application/atom");
-
-  private static final Pattern LANGUAGE_TAG = Pattern.compile("[A-Za-z]{2,8}(-[A-Za-z0-9]{1,8}){0,4}");
 
   /** A feed found: its address, title, item count, newest item titles and language. */
   record Found(String url, String title, int items, List<String> newest, String language) {}
@@ -179,7 +176,7 @@ public final class FeedFinder {
       if (!item.title().isBlank()) newest.add(shorten(item.title()));
     }
     return new Found(response.uri().toString(), shorten(feed.title()), feed.items().size(), newest,
-        language(xml));
+        feed.language());
   }
 
   /** A title on one line, at most MAX_TITLE_CHARS characters, cut at a word where it is long. */
@@ -188,22 +185,6 @@ public final class FeedFinder {
     if (line.length() <= MAX_TITLE_CHARS) return line;
     int blank = line.lastIndexOf(' ', MAX_TITLE_CHARS);
     return line.substring(0, blank > MAX_TITLE_CHARS / 2 ? blank : MAX_TITLE_CHARS) + "...";
-  }
-
-  /** The language a feed declares (RSS language, dc:language, xml:lang of its root), or "". */
-  static String language(Document xml) {
-    List<String> declared = new ArrayList<>();
-    for (Element element : xml.getAllElements()) {
-      String name = element.tagName().toLowerCase(Locale.ROOT);
-      if (name.equals("language") || name.equals("dc:language")) declared.add(element.text());
-      if (declared.size() > 0) break;
-    }
-    if (!xml.children().isEmpty()) declared.add(xml.child(0).attr("xml:lang"));
-    for (String tag : declared) {
-      String trimmed = tag.trim();
-      if (trimmed.length() <= 35 && LANGUAGE_TAG.matcher(trimmed).matches()) return trimmed;
-    }
-    return "";
   }
 
   private static Long epochSeconds(String date) {

@@ -38,7 +38,12 @@ final class Feeds {
 
   record Item(String title, String link, String description, String date) {}
 
-  record Feed(String title, List<Item> items) {}
+  /** A feed; its language is what it declares (see Languages), or "". */
+  record Feed(String title, List<Item> items, String language) {
+    Feed(String title, List<Item> items) {
+      this(title, items, "");
+    }
+  }
 
   /** Prefixes under which RSS elements appear; others ("media:title") are other vocabularies. */
   private static final Set<String> RSS_PREFIXES = Set.of("", "rss", "rss1", "rdf");
@@ -50,6 +55,11 @@ final class Feeds {
 
   /** The feed in the document, or null when its first element is not a feed's root. */
   static Feed read(Document xml) {
+    Feed feed = readDialect(xml);
+    return feed == null ? null : new Feed(feed.title(), feed.items(), Languages.ofFeed(xml));
+  }
+
+  private static Feed readDialect(Document xml) {
     Element root = xml.children().isEmpty() ? null : xml.child(0);
     if (root == null) return null;
     String rootName = local(root);

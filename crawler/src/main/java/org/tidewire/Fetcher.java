@@ -44,9 +44,14 @@ final class Fetcher {
    * A fetched document: where it came from after redirects, its bytes and declared charset, and
    * the address its relative links start from (its Content-Location, where the answer names one).
    */
-  record Response(URI uri, byte[] body, String contentType, String charset, URI base) {
+  record Response(URI uri, byte[] body, String contentType, String charset, URI base,
+      String language) {
     Response(URI uri, byte[] body, String contentType, String charset) {
-      this(uri, body, contentType, charset, uri);
+      this(uri, body, contentType, charset, uri, "");
+    }
+
+    Response(URI uri, byte[] body, String contentType, String charset, URI base) {
+      this(uri, body, contentType, charset, base, "");
     }
 
     /** Whether the document holds nothing but blanks. */
@@ -205,7 +210,9 @@ final class Fetcher {
             base = current; // a Content-Location that is no address is not used
           }
         }
-        return new Response(current, body, type, charsetOf(type), base);
+        String language = answer.headers().firstValue("Content-Language").orElse("");
+        return new Response(current, body, type, charsetOf(type), base,
+            language.length() > 200 ? "" : language);
       } finally {
         host.release();
       }

@@ -7,10 +7,18 @@ import java.util.List;
 final class News {
   private News() {}
 
-  /** An article; its title is one line (see oneLine), as it is spoken, listed and named. */
-  record Article(String title, String url, String date, String text) {
+  /**
+   * An article; its title is one line (see oneLine), as it is spoken, listed and named. Its
+   * language is what its page or feed declares (a clean BCP 47 tag, see Languages), or "".
+   */
+  record Article(String title, String url, String date, String text, String language) {
     Article {
       title = oneLine(title);
+      language = Languages.clean(language);
+    }
+
+    Article(String title, String url, String date, String text) {
+      this(title, url, date, text, "");
     }
   }
 

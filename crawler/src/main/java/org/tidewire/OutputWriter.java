@@ -128,6 +128,8 @@ final class OutputWriter {
             .append("        <title>").append(escape(article.title())).append("</title>\n")
             .append("        <url>").append(escape(article.url())).append("</url>\n")
             .append("        <date>").append(escape(article.date())).append("</date>\n")
+            .append(article.language().isEmpty() ? ""
+                : "        <language>" + escape(article.language()) + "</language>\n")
             .append("        <text>").append(escape(textPath)).append("</text>\n")
             .append("        <audio>").append(escape(audioPath)).append("</audio>\n")
             .append("      </article>\n");
