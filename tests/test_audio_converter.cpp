@@ -16,10 +16,10 @@
 #include <thread>
 #include <tuple>
 
+#include "audio/audio_converter.h"
 #include "fakes/audio.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "audio/audio_converter.h"
 #include "speech/article_text.h"
 
 namespace brevora {
@@ -140,6 +140,26 @@ TEST(ConvertAll, Mp3AndWavFormats) {
     EXPECT_EQ(c.engine.tokens, (std::vector<std::string>{"anna", "anna"}));
     EXPECT_EQ(c.Log(), "");
     EXPECT_EQ(c.converter.speechVoice, nullptr);  // held only during the pass
+  }
+}
+
+// Each article in the voice the run chose for it, on every number of
+// encoder threads; the others, and every article of a later pass, in the
+// pass's voice.
+TEST(ConvertAll, ArticlesInTheirOwnVoices) {
+  for (const unsigned threads : {1u, 3u}) {
+    Converting c;
+    c.converter.SetEncoderThreads(threads);
+    c.folder.Write("Top/a.txt", "first article");
+    c.folder.Write("Top/world/b.txt", "deuxième article");
+    c.folder.Write("Top/world/c.txt", "third article");
+    c.converter.SetArticleVoices({{"world/b.txt", "bert"}, {"elsewhere/c.txt", "bert"}});
+    EXPECT_EQ(c.converter.ConvertAll(&c.engine, "anna", c.folder.path()), 0);
+    EXPECT_EQ(c.engine.tokens, (std::vector<std::string>{"anna", "bert", "anna"}));
+    c.converter.SetArticleVoices({});
+    c.engine.tokens.clear();
+    EXPECT_EQ(c.converter.ConvertAll(&c.engine, "anna", c.folder.path()), 0);
+    EXPECT_EQ(c.engine.tokens, (std::vector<std::string>{"anna", "anna", "anna"}));
   }
 }
 

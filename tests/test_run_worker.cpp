@@ -35,6 +35,7 @@ MODE=$(cat "${P}crawler.mode" 2>/dev/null)
 if [ "$MODE" = hang ]; then exec "$TEST_CHILD" hang "${P}crawler.started"; fi
 W=$(sed -n 's/^WorkingFolder=//p' "${P}Brevora.cfg" | tr -d '\r')
 T="$W/Top"
+if [ -e "${P}articles.from" ]; then mkdir -p "$T"; cp -R "$(cat "${P}articles.from")/." "$T/"; exit 0; fi
 mkdir -p "$T/world/deep" "$T/sports"
 printf 'World news.' > "$T/world/w1.txt"
 printf 'Deep news.' > "$T/world/deep/d1.txt"
@@ -55,6 +56,9 @@ esac
 class ScriptedConverter : public Converter {
  public:
   void SetOutputFormat(const std::string& value) override { format = value; }
+  void SetArticleVoices(std::map<std::string, std::string> voices) override {
+    if (!voices.empty()) articleVoices = std::move(voices);
+  }
   int ConvertAll(SpeechEngine*, const std::string& voiceToken,
                  const std::string& workingFolder) override {
     ++calls;
@@ -64,6 +68,7 @@ class ScriptedConverter : public Converter {
     return result;
   }
   std::string format, token, folder;
+  std::map<std::string, std::string> articleVoices;
   int calls = 0;
   int result = 0;
   std::function<void()> action;
@@ -106,6 +111,8 @@ class FakeRun : public RunParameters {
   RunLog& Log() override { return activeLog ? *activeLog : log; }
   void RunFinished() override { ++finished; }
   RunProgress& Progress() override { return progress ? *progress : RunParameters::Progress(); }
+  LanguageSettings Languages() const override { return languages; }
+  std::string UserLanguage() const override { return "en-gb"; }
 
   // What the window's cancel does.
   void Cancel() {
@@ -139,6 +146,7 @@ class FakeRun : public RunParameters {
   RunLog* activeLog = nullptr;
   SpeechEngine* speechVoice = nullptr;
   RunProgress* progress = nullptr;
+  LanguageSettings languages{false, {}};
 };
 
 using Names = std::vector<std::string>;
@@ -287,6 +295,76 @@ TEST(RunWorker, FailingCrawlerIsOneEntryAndRunGoesOn) {
     EXPECT_NE(log.find(why), std::string::npos) << log;
     EXPECT_EQ(run.Published("icons"), (Names{"brevora.ico", "sub"}));
     EXPECT_EQ(run.finished, 1);
+  }
+}
+
+// Every article in its own language's voice: French and German texts get
+// their voices, a short text its channel's most common language, a declared
+// region its voice; Arabic, which no voice here speaks, is read by the chosen
+// voice and noted once, which counts as no failure. Switched off, the pass
+// gets no voices at all.
+TEST(RunWorker, ArticlesInTheirOwnLanguagesVoices) {
+  class FourVoices : public SpeechEngine {
+   public:
+    std::vector<VoiceInfo> Voices() override {
+      return {{"English", "en", "en-gb"},
+              {"French", "fr", "fr-fr"},
+              {"German", "de", "de"},
+              {"German (Austria)", "de-at", "de-at"}};
+    }
+    int SampleRate() const override { return 16000; }
+    bool SelectVoice(const std::string&) override { return true; }
+    bool Speak(std::string_view, SampleSink&) override { return true; }
+  } engine;
+  struct Failures : RunProgress {
+    void RunEnded(const RunSummary& summary) override { failures = summary.failures; }
+    int failures = -1;
+  };
+  for (const bool on : {true, false}) {
+    FakeRun run;
+    run.outputFormat = "mp3";
+    run.speechVoice = &engine;
+    run.languages = {on, {}};
+    Failures failures;
+    run.progress = &failures;
+    // The articles, as a crawler leaves them: the stand-in copies them into Top.
+    const std::string fr =
+        "Le conseil municipal s'est réuni mardi soir et a adopté un nouveau budget pour les "
+        "écoles, qui recevront davantage d'argent pour les enseignants et les travaux.";
+    const std::string de =
+        "Der Stadtrat hat am Dienstagabend getagt und einen neuen Haushalt für die Schulen "
+        "beschlossen, die in den nächsten zwei Jahren mehr Geld für Lehrer erhalten.";
+    const std::string ar =
+        "اجتمع مجلس المدينة مساء الثلاثاء ووافق على ميزانية جديدة للمدارس التي ستحصل على "
+        "مزيد من المال للمعلمين والإصلاحات خلال العامين المقبلين.";
+    run.root.Write("articles/mixed/a/1 fr.txt", "Titre\n\n" + fr);
+    run.root.Write("articles/mixed/a/2 fr.txt", "Titre\n\n" + fr);
+    run.root.Write("articles/mixed/a/3 short.txt", "Oui");
+    run.root.Write("articles/mixed/b/4 de.txt", "Titel\n\n" + de);
+    run.root.Write("articles/mixed/b/5 ar.txt", "\n\n" + ar);
+    run.root.Write("articles/NewsXML.xml",
+                   "<news><channel name=\"mixed\"><category name=\"b\"><article>"
+                   "<text>mixed/b/4 de.txt</text><language>de-AT</language></article>"
+                   "</category></channel></news>");
+    run.root.Write("my \"program\" folder/articles.from", run.root.path() + "articles");
+    RunWorker(run);
+    if (on) {
+      EXPECT_EQ(run.converter.articleVoices,
+                (std::map<std::string, std::string>{{"mixed/a/1 fr.txt", "fr"},
+                                                    {"mixed/a/2 fr.txt", "fr"},
+                                                    {"mixed/a/3 short.txt", "fr"},
+                                                    {"mixed/b/4 de.txt", "de-at"},
+                                                    {"mixed/b/5 ar.txt", "voice-token"}}));
+      EXPECT_NE(run.LogText().find("] NOTE - No voice speaks ar; the chosen voice read those "
+                                   "articles \r\r\n"),
+                std::string::npos)
+          << run.LogText();
+      EXPECT_EQ(run.LogEntries(), 1);
+    } else {
+      EXPECT_TRUE(run.converter.articleVoices.empty());
+      EXPECT_EQ(run.LogEntries(), 0);
+    }
+    EXPECT_EQ(failures.failures, 0) << run.LogText();
   }
 }
 

@@ -1,9 +1,11 @@
 #include "app/main_window_run.h"
 
 #include <QMetaObject>
+#include <cstdlib>
 
 #include "audio/audio_converter.h"
 #include "base/text.h"
+#include "speech/voice_list.h"
 
 namespace brevora {
 
@@ -100,6 +102,11 @@ void MainWindowRun::RunEnded(const RunSummary& summary) {
   Post([this, summary, converted = converted_.load(), total = total_.load()] {
     onEnded_(summary, converted, total);
   });
+}
+
+std::string MainWindowRun::UserLanguage() const {
+  return brevora::UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),
+                               std::getenv("LANG"));
 }
 
 }  // namespace brevora

@@ -55,6 +55,10 @@ class MainWindowRun : public RunParameters, public RunProgress {
   std::string SelectedVoiceToken() const override;
   std::string VoiceLanguage() const override { return Values().voiceLanguage; }
   std::string PodcastAddress() const override { return Values().podcastAddress; }
+  LanguageSettings Languages() const override {
+    return ReadLanguageSettings(Values().programFolder);
+  }
+  std::string UserLanguage() const override;
   SpeechEngine* SpeechVoice() override { return speechVoice_; }
   Converter& TheConverter() override;
   bool CancelRequested() const override { return cancelRequested.load() != 0; }

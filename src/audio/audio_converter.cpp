@@ -98,13 +98,21 @@ class AbortableSink : public SampleSink {
 
 // A chain of sinks from the engine to the WAV file: the resampler sits in
 // front of the writer when the engine speaks at another rate.
+const std::string& CAudioConverter::VoiceOf(const std::string& textPath) const {
+  if (articleVoices_.empty() || top_.empty() || !textPath.starts_with(top_ + "/")) {
+    return voiceToken;
+  }
+  const auto found = articleVoices_.find(textPath.substr(top_.size() + 1));
+  return found == articleVoices_.end() ? voiceToken : found->second;
+}
+
 CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
-                                                   const std::string& wavName,
-                                                   GrowingFile* growing) {
+                                                   const std::string& wavName, GrowingFile* growing,
+                                                   const std::string& token) {
   WavWriter writer(kWavSampleRate, &times.wavWriting);
   writer.Follow(growing);
   if (!writer.Open(wavName)) return Spoken::kFailed;
-  if (!speechVoice->SelectVoice(voiceToken)) return Spoken::kFailed;  // the writer finishes
+  if (!speechVoice->SelectVoice(token)) return Spoken::kFailed;  // the writer finishes
   const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
   std::optional<ResamplingSink> resampler;
   SampleSink* sink = &writer;
@@ -163,8 +171,9 @@ int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing
     return -1;
   }
   const std::string wavName = base + ".wav";
-  const Spoken spoken =
-      speechVoice == nullptr ? Spoken::kFailed : SpeakInto(*text, wavName, growing);
+  const Spoken spoken = speechVoice == nullptr
+                            ? Spoken::kFailed
+                            : SpeakInto(*text, wavName, growing, VoiceOf(textPath));
   if (spoken == Spoken::kWhole) {
     // Its encoder finishes a file spoken whole before any cancel; one whose
     // cancel came while it was spoken keeps its WAV file, as the sequential
@@ -562,9 +571,11 @@ int CAudioConverter::ConvertAll(SpeechEngine* voice, const std::string& token,
                                 const std::string& workingFolder) {
   speechVoice = voice;
   voiceToken = token;
-  const int count = ConvertFolder(JoinPath(workingFolder, "Top"), "*.txt");
+  top_ = JoinPath(workingFolder, "Top");
+  const int count = ConvertFolder(top_, "*.txt");
   speechVoice = nullptr;
   voiceToken.clear();
+  top_.clear();
   if (count > 0) {
     log_.Flush();
     return 0;

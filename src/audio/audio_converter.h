@@ -32,6 +32,9 @@ class CAudioConverter : public Converter {
   // voice and token. Returns 0 when a file was converted, 1 (logged) when none.
   void SetOutputFormat(const std::string& format) override { outputFormat = format; }
   void SetProgress(ConversionProgress* progress) override { progress_ = progress; }
+  void SetArticleVoices(std::map<std::string, std::string> voices) override {
+    articleVoices_ = std::move(voices);
+  }
   int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
                  const std::string& workingFolder) override;
 
@@ -102,11 +105,16 @@ class CAudioConverter : public Converter {
 
   ConversionProgress* progress_ = nullptr;
   ConversionProgress noProgress_;
+  std::map<std::string, std::string> articleVoices_;
+  std::string top_;  // the Top folder of the pass; articles are named below it
   int filesTotal_ = 0;
   int filesStarted_ = 0;
   unsigned encoderThreads_ = 0;
   enum class Spoken { kWhole, kFailed, kCancelled, kTooLarge };
-  Spoken SpeakInto(const std::u16string& text, const std::string& wavName, GrowingFile* growing);
+  Spoken SpeakInto(const std::u16string& text, const std::string& wavName, GrowingFile* growing,
+                   const std::string& token);
+  // The voice of a text file: its own, else the pass's.
+  const std::string& VoiceOf(const std::string& textPath) const;
 
   RunLog log_;
   std::unique_ptr<LameEncoder> lame_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 
 namespace brevora {
@@ -27,6 +28,10 @@ class Converter {
   virtual void SetOutputFormat(const std::string& format) = 0;
   // Where the pass reports the file it is at; nothing: reported nowhere.
   virtual void SetProgress(ConversionProgress*) {}
+  // The voice token of each article (its text file relative to Top, "World/
+  // News/01 A.txt") for the next passes; an article not named, or all of
+  // them when empty, is read with the pass's own voice.
+  virtual void SetArticleVoices(std::map<std::string, std::string> /*voices*/) {}
   // Returns 0 when at least one file was converted, 1 otherwise (logged).
   // `voiceToken` empty speaks with the default voice.
   virtual int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,

@@ -60,17 +60,25 @@ int RunLog::EntriesSince(long long offset) {
   if (file == nullptr) return 0;
   int entries = 0;
   if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0) {
-    // The end of an entry may straddle two reads: the last two bytes carry over.
-    std::string window;
+    // Entry by entry; one may straddle two reads, so what follows the last
+    // end read stays for the next.
+    std::string pending;
     char buffer[65536];
     for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) {
-      window.append(buffer, n);
-      for (size_t at = window.find("\r\r\n"); at != std::string::npos;
-           at = window.find("\r\r\n", at + 3)) {
-        ++entries;
+      pending.append(buffer, n);
+      size_t start = 0;
+      for (size_t end = pending.find("\r\r\n"); end != std::string::npos;
+           end = pending.find("\r\r\n", start)) {
+        const std::string_view entry(pending.data() + start, end - start);
+        const size_t stamp = entry.find("] ");
+        if (entry.starts_with('[') && stamp != std::string_view::npos &&
+            entry.substr(stamp + 2).starts_with("ERROR - ")) {
+          ++entries;
+        }
+        start = end + 3;
       }
-      const size_t keep = std::min<size_t>(window.size(), 2);
-      window.erase(0, window.size() - keep);
+      pending.erase(0, start);
+      if (pending.size() > (1 << 20)) pending.erase(0, pending.size() - 4096);  // no end in sight
     }
   }
   std::fclose(file);

@@ -38,6 +38,9 @@ inline constexpr char kLogArticleTooLarge[] =
 // A crawler that failed without writing an entry of its own: how it ended
 // and the last line it printed on its error stream.
 inline constexpr char kLogCrawlerFailed[] = "[%s] ERROR - The crawler %s: %s \r\n";
+// Languages of articles that no installed voice speaks: a note, not a failure.
+inline constexpr char kLogLanguagesWithoutVoice[] =
+    "[%s] NOTE - No voice speaks %s; the chosen voice read those articles \r\n";
 // A crawl that left no article: the published news stays as it was.
 inline constexpr char kLogNoArticles[] =
     "[%s] ERROR - The crawler found no articles, so nothing was published \r\n";
@@ -88,8 +91,9 @@ class RunLog {
   // The file's size now; the crawler appends its own entries to it. -1 when
   // the log is not open.
   long long FileSize();
-  // How many entries the file gained after `offset` (a FileSize), whoever
-  // wrote them: each ends with the bytes 0D 0D 0A.
+  // How many failures the file gained after `offset` (a FileSize), whoever
+  // wrote them: entries ("... ERROR - ...") end with the bytes 0D 0D 0A;
+  // notes are not counted.
   int EntriesSince(long long offset);
 
   // Tests fix the time of the entries.

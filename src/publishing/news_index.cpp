@@ -92,6 +92,7 @@ std::vector<PodcastArticle> ReadNewsIndex(std::string_view xml) {
       article.title = ElementText(block, "title");
       article.url = ElementText(block, "url");
       article.date = ElementText(block, "date");
+      article.language = ElementText(block, "language");
       article.textPath = ElementText(block, "text");
       article.audioPath = ElementText(block, "audio");
       const size_t slash = article.audioPath.rfind('/');

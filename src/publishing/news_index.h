@@ -15,8 +15,9 @@ struct PodcastArticle {
   std::string channel;
   std::string category;
   std::string title;
-  std::string url;   // the article's address; may be empty (only http and https are published)
-  std::string date;  // as the feed gave it; may be empty
+  std::string url;       // the article's address; may be empty (only http and https are published)
+  std::string date;      // as the feed gave it; may be empty
+  std::string language;  // as its page or feed declared it ("fr-CA"); may be empty
   std::string textPath;
   std::string audioPath;
   int track = 0;        // the NN of "NN TITLE"

@@ -1,5 +1,6 @@
 #include "run/run_worker.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -9,10 +10,14 @@
 #include "base/run_log.h"
 #include "base/text.h"
 #include "platform/file_lock.h"
+#include "publishing/news_index.h"
 #include "publishing/podcast.h"
 #include "run/command_line.h"
 #include "run/command_runner.h"
 #include "run/run_progress.h"
+#include "speech/article_language.h"
+#include "speech/article_text.h"
+#include "speech/speech_engine.h"
 
 namespace brevora {
 
@@ -82,6 +87,48 @@ int CountArticles(const std::string& workingFolder) {
   return count;
 }
 
+// The voice of every article below WORKING/Top when each is read in its own
+// language (by its text and the language NewsXML.xml declares for it);
+// empty, every article in the chosen voice, when that is off. Languages no
+// voice speaks are one note in the log.
+std::map<std::string, std::string> PlanVoices(RunParameters& run) {
+  namespace fs = std::filesystem;
+  const LanguageSettings settings = run.Languages();
+  SpeechEngine* engine = run.SpeechVoice();
+  if (!settings.perArticle || engine == nullptr) return {};
+  const fs::path top = fs::path(run.WorkingFolder()) / "Top";
+  std::string index;
+  ReadWholeFile((top / "NewsXML.xml").string(), index);
+  std::map<std::string, std::string> declared;
+  for (const PodcastArticle& article : ReadNewsIndex(index)) {
+    declared[article.textPath] = article.language;
+  }
+  std::vector<ArticleToSpeak> articles;
+  std::error_code error;
+  for (fs::recursive_directory_iterator it(top, error), end; !error && it != end;
+       it.increment(error)) {
+    if (!it->is_regular_file(error) || it->path().extension() != ".txt") continue;
+    const std::string path = it->path().lexically_relative(top).generic_string();
+    const auto text = ReadArticleText(it->path().string());
+    const auto found = declared.find(path);
+    articles.push_back({path, text ? EncodeUtf8(*text) : std::string(),
+                        found == declared.end() ? std::string() : found->second});
+  }
+  std::sort(articles.begin(), articles.end(), [](const ArticleToSpeak& a, const ArticleToSpeak& b) {
+    return a.textPath < b.textPath;
+  });
+  const VoiceChoice choice{run.SelectedVoiceToken(), run.VoiceLanguage(), run.UserLanguage(),
+                           settings.voices};
+  VoicePlan plan = PlanArticleVoices(articles, engine->Voices(), choice);
+  if (!plan.unspoken.empty()) {
+    std::string names;
+    for (const std::string& language : plan.unspoken)
+      names += (names.empty() ? "" : ", ") + language;
+    run.Log().LogError(kLogLanguagesWithoutVoice, names.c_str());
+  }
+  return std::move(plan.voices);
+}
+
 // Steps 1 to 7; returns true when every step ran, false when the run ended early.
 bool RunSteps(RunParameters& run, RunSummary& summary) {
   if (!FoldersAreSet(run)) return false;
@@ -125,9 +172,11 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     Converter& converter = run.TheConverter();
     converter.SetOutputFormat(format);
     converter.SetProgress(&progress);
+    converter.SetArticleVoices(PlanVoices(run));
     const int result =
         converter.ConvertAll(run.SpeechVoice(), run.SelectedVoiceToken(), run.WorkingFolder());
     converter.SetProgress(nullptr);
+    converter.SetArticleVoices({});
     if (run.CancelRequested() || result == 1) return false;
     // Tags, durations and feeds; a failure is logged and the copy goes on.
     PodcastOptions podcast;

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "audio/converter.h"
+#include "config/program_settings.h"
 
 namespace brevora {
 
@@ -38,6 +39,11 @@ class RunParameters {
   // (Brevora.ini), for the podcast feeds; empty when unknown or not set.
   virtual std::string VoiceLanguage() const { return {}; }
   virtual std::string PodcastAddress() const { return {}; }
+  // Reading every article in its own language's voice (Brevora.ini
+  // [Voices]), and the user's language ("pt-br") for the voices' regions.
+  // The default reads every article in the chosen voice.
+  virtual LanguageSettings Languages() const { return {false, {}}; }
+  virtual std::string UserLanguage() const { return {}; }
   // The end of the run; called exactly once, on every path, as the last
   // thing the worker does. The window turns it into its posted end message.
   virtual void RunFinished() = 0;
