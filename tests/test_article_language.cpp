@@ -103,6 +103,9 @@ TEST(ArticleLanguage, VoicesForLanguages) {
   choice.userLanguage = "en-gb";
   EXPECT_EQ(VoiceForLanguage("pt-PT", voices, choice), "pt");
   EXPECT_EQ(VoiceForLanguage("pt-BR", voices, choice), "pt-br");  // the declared region
+  const std::vector<VoiceInfo> spanish = {{"Spanish (Latin America)", "es-419", "es-419"},
+                                          {"Spanish (Spain)", "es", "es-es"}};
+  EXPECT_EQ(VoiceForLanguage("es", spanish, choice), "es");  // the main voice first
 
   const std::vector<ArticleToSpeak> articles = {
       {"Mixed/A/01 Fr.txt", kSamples[1].text, ""},   {"Mixed/A/02 De.txt", kSamples[2].text, "de"},

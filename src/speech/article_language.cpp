@@ -113,21 +113,24 @@ std::string VoiceForLanguage(std::string_view language, const std::vector<VoiceI
   const std::string primary = EngineLanguage(Primary(language));
   if (primary.empty()) return choice.chosenToken;
   if (EngineLanguage(Primary(choice.chosenLanguage)) == primary) return choice.chosenToken;
-  const auto set = choice.languageVoices.find(primary);
+  auto set = choice.languageVoices.find(Primary(language));
+  if (set == choice.languageVoices.end()) set = choice.languageVoices.find(primary);
   if (set != choice.languageVoices.end()) {
     for (const VoiceInfo& voice : voices) {
       if (EqualsIgnoringCase(voice.description, set->second)) return voice.token;
     }
   }
   // The user's region where the language has one, else the region the page
-  // declared, else the language's main voice, else any of its voices.
+  // declared, else the language's main voice ("fr", else "fr-fr"), else any
+  // of its voices.
   const std::string userRegion = Primary(choice.userLanguage) == Primary(language) ||
                                          EngineLanguage(Primary(choice.userLanguage)) == primary
                                      ? Region(choice.userLanguage)
                                      : std::string();
   for (const std::string& wanted :
        {userRegion.empty() ? std::string() : primary + "-" + userRegion,
-        Region(language).empty() ? std::string() : primary + "-" + Region(language), primary}) {
+        Region(language).empty() ? std::string() : primary + "-" + Region(language), primary,
+        primary + "-" + primary}) {
     if (wanted.empty()) continue;
     for (const VoiceInfo& voice : voices) {
       if (LowerAscii(voice.language) == wanted) return voice.token;

@@ -41,7 +41,8 @@ struct VoiceChoice {
 
 // The voice for a language: the chosen voice for its own language; else the
 // user's voice for it; else the engine's voice for the language in the
-// user's region, else its main voice; empty when no voice speaks it.
+// user's region, else its main voice ("fr", else "fr-fr", before "fr-be");
+// empty when no voice speaks it.
 std::string VoiceForLanguage(std::string_view language, const std::vector<VoiceInfo>& voices,
                              const VoiceChoice& choice);
 
