@@ -17,6 +17,7 @@
 #include "base/run_log.h"
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
+#include "publishing/audio_tags.h"
 #include "publishing/feed_dates.h"
 #include "publishing/news_index.h"
 #include "publishing/podcast.h"
@@ -56,7 +57,8 @@ std::string NewsIndex(const std::string& extension) {
 struct Tree {
   TempFolder folder;
   std::string extension;
-  std::map<std::string, std::string> audio;  // path below Top: bytes before tagging
+  std::map<std::string, std::string> audio;      // path below Top: bytes before tagging
+  std::map<std::string, std::string> languages;  // the language each article was read in
 
   explicit Tree(const std::string& ext) : extension(ext) {
     folder.Write("program/icons/brevora.png", "\x89PNG\r\n\x1a\nicon");
@@ -99,6 +101,7 @@ struct Tree {
     options.language = "en-gb";
     options.address = address;
     options.runTime = 1796472000;  // 2026-12-05 12:00 UTC
+    options.articleLanguages = languages;
     return PublishPodcast(options, log);
   }
 
@@ -208,6 +211,29 @@ TEST(PodcastPublishing, Mp3TagsDurationsAndFeeds) {
   EXPECT_NE(tree.Top("Demo/podcast.xml").find("<itunes:image href=\"../../icons/brevora.png\"/>"),
             std::string::npos);
   EXPECT_NE(tree.Top("podcast.xml").find("<language>en-gb</language>"), std::string::npos);
+}
+
+// The language each article was read in: its TLAN tag (ISO 639-2), its
+// item in the index, and the channel feed's language, the most common one;
+// an article of unknown language takes the voice's.
+TEST(PodcastPublishing, Languages) {
+  Tree tree(".mp3");
+  tree.languages = {{"Demo/Getting started/01 Your first run.txt", "fr-CA"},
+                    {"Demo/Getting started/02 Fish chips.txt", "fr-CA"}};
+  ASSERT_TRUE(tree.Publish());
+  const auto language = [&](const std::string& path) {
+    TagLib::MPEG::File file((tree.folder.path() + "work/Top/" + path).c_str());
+    return TextFrame(*file.ID3v2Tag(), "TLAN");
+  };
+  EXPECT_EQ(language("Demo/Getting started/01 Your first run.mp3"), "fre");
+  EXPECT_EQ(language("Demo/Extra/01 Unlisted.mp3"), "eng");
+  const std::string index = tree.Top("NewsXML.xml");
+  EXPECT_NE(index.find("+0100</date>\n        <language>fr-CA</language>\n        <text>"),
+            std::string::npos)
+      << index;
+  EXPECT_NE(tree.Top("Demo/podcast.xml").find("<language>fr-CA</language>"), std::string::npos);
+  EXPECT_EQ(Iso639Part2("zh-Hant"), "chi");
+  EXPECT_EQ(Iso639Part2("tlh"), "");
 }
 
 // The same articles give the same guids on the next run; with a podcast

@@ -11,6 +11,7 @@
 #include <taglib/wavfile.h>
 
 #include <cstdlib>
+#include <map>
 
 namespace brevora {
 
@@ -42,6 +43,10 @@ bool WriteMp3Tags(const std::string& path, const AudioTags& tags) {
   SetText(*tag, "TRCK", tags.track > 0 ? std::to_string(tags.track) : std::string());
   SetText(*tag, "TDRC", tags.date);
   SetText(*tag, "TCON", "Podcast");
+  tag->removeFrames("TLAN");
+  if (const std::string language = Iso639Part2(tags.language); !language.empty()) {
+    SetText(*tag, "TLAN", language);
+  }
   tag->removeFrames("COMM");
   tag->removeFrames("WOAS");
   if (!tags.address.empty()) {
@@ -83,6 +88,27 @@ int AudioSeconds(const std::string& path) {
   TagLib::FileRef file(path.c_str(), true, TagLib::AudioProperties::Accurate);
   if (file.isNull() || file.audioProperties() == nullptr) return -1;
   return (file.audioProperties()->lengthInMilliseconds() + 500) / 1000;
+}
+
+std::string Iso639Part2(const std::string& languageTag) {
+  // The bibliographic codes ID3 names, for the languages the speech engine
+  // reads most.
+  static const std::map<std::string, std::string> codes = {
+      {"af", "afr"}, {"ar", "ara"}, {"bg", "bul"}, {"bn", "ben"},  {"ca", "cat"}, {"cs", "cze"},
+      {"cy", "wel"}, {"da", "dan"}, {"de", "ger"}, {"el", "gre"},  {"en", "eng"}, {"eo", "epo"},
+      {"es", "spa"}, {"et", "est"}, {"eu", "baq"}, {"fa", "per"},  {"fi", "fin"}, {"fr", "fre"},
+      {"ga", "gle"}, {"gl", "glg"}, {"gu", "guj"}, {"he", "heb"},  {"hi", "hin"}, {"hr", "hrv"},
+      {"hu", "hun"}, {"hy", "arm"}, {"id", "ind"}, {"is", "ice"},  {"it", "ita"}, {"ja", "jpn"},
+      {"ka", "geo"}, {"kn", "kan"}, {"ko", "kor"}, {"la", "lat"},  {"lt", "lit"}, {"lv", "lav"},
+      {"mk", "mac"}, {"ml", "mal"}, {"mr", "mar"}, {"ms", "may"},  {"nb", "nob"}, {"ne", "nep"},
+      {"nl", "dut"}, {"no", "nor"}, {"pa", "pan"}, {"pl", "pol"},  {"pt", "por"}, {"ro", "rum"},
+      {"ru", "rus"}, {"sk", "slo"}, {"sl", "slv"}, {"sq", "alb"},  {"sr", "srp"}, {"sv", "swe"},
+      {"sw", "swa"}, {"ta", "tam"}, {"te", "tel"}, {"th", "tha"},  {"tr", "tur"}, {"uk", "ukr"},
+      {"ur", "urd"}, {"vi", "vie"}, {"zh", "chi"}, {"cmn", "chi"}, {"yue", "chi"}};
+  std::string primary = languageTag.substr(0, languageTag.find('-'));
+  for (char& c : primary) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  const auto found = codes.find(primary);
+  return found == codes.end() ? std::string() : found->second;
 }
 
 }  // namespace brevora

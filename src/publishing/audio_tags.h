@@ -13,10 +13,15 @@ struct AudioTags {
   std::string date;      // "2026-12-08"
   std::string address;   // the article's address: the comment and WOAS
   std::string coverPng;  // the bytes of a PNG picture; empty for none
+  std::string language;  // the article's ("fr-CA"); empty when unknown
 };
 
+// The ISO 639-2 code of a language tag's primary language, as ID3's TLAN
+// wants it ("fr-CA" gives "fre"); empty for a language it does not know.
+std::string Iso639Part2(const std::string& languageTag);
+
 // Writes an ID3v2.4 tag (title, artist, album artist, album, track, date,
-// genre "Podcast", comment, WOAS, front cover) at the start of an MP3 file,
+// genre "Podcast", language, comment, WOAS, front cover) at the start of an MP3 file,
 // replacing any tag it had; the audio frames stay as they are.
 bool WriteMp3Tags(const std::string& path, const AudioTags& tags);
 

@@ -143,4 +143,32 @@ std::string IndexWithDurations(std::string xml, const std::map<std::string, int>
   return xml;
 }
 
+std::string IndexWithLanguages(std::string xml,
+                               const std::map<std::string, std::string>& languages) {
+  for (size_t at = xml.find("<article>"); at != std::string::npos;
+       at = xml.find("<article>", at + 1)) {
+    const size_t end = xml.find("</article>", at);
+    if (end == std::string::npos) break;
+    const std::string block = xml.substr(at, end - at);
+    const auto found = languages.find(ElementText(block, "audio"));
+    // Only a clean tag is written: letters, digits and "-".
+    if (found == languages.end() || found->second.empty() ||
+        found->second.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                        "0123456789-") != std::string::npos) {
+      continue;
+    }
+    const size_t open = block.find("<language>");
+    const size_t close = block.find("</language>");
+    if (open != std::string::npos && close != std::string::npos && close > open) {
+      xml.replace(at + open + 10, close - open - 10, found->second);
+    } else {
+      const size_t date = block.find("</date>");
+      const size_t after = date != std::string::npos ? date + 7 : block.find("</audio>") + 8;
+      if (after > block.size()) continue;
+      xml.insert(at + after, "\n        <language>" + found->second + "</language>");
+    }
+  }
+  return xml;
+}
+
 }  // namespace brevora

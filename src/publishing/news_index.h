@@ -37,4 +37,9 @@ PodcastArticle ArticleFromPath(const std::string& audioPath);
 // (relative to Top) has its whole seconds in `seconds`.
 std::string IndexWithDurations(std::string xml, const std::map<std::string, int>& seconds);
 
+// NewsXML.xml with the language each article was read in (by its audio
+// path): its language element set, or added after its date.
+std::string IndexWithLanguages(std::string xml,
+                               const std::map<std::string, std::string>& languages);
+
 }  // namespace brevora

@@ -48,6 +48,25 @@ std::string Relative(const fs::path& top, const fs::path& file) {
   return file.lexically_relative(top).generic_string();
 }
 
+// The language most of the articles were read in (the first in order on a
+// tie); `fallback` when none is known.
+std::string MostCommonLanguage(const std::vector<PodcastArticle>& articles,
+                               const std::string& fallback) {
+  std::map<std::string, int> counts;
+  for (const PodcastArticle& article : articles) {
+    if (!article.language.empty()) ++counts[article.language];
+  }
+  std::string best = fallback;
+  int most = 0;
+  for (const auto& [language, count] : counts) {
+    if (count > most) {
+      most = count;
+      best = language;
+    }
+  }
+  return best;
+}
+
 }  // namespace
 
 bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
@@ -90,6 +109,7 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
   ReadWholeFile(options.programFolder + "icons/brevora.png", cover);
   std::vector<PodcastArticle> articles;
   std::map<std::string, int> seconds;
+  std::map<std::string, std::string> languages;
   for (const std::string& path : audio) {
     const auto entry = listed.find(path);
     PodcastArticle article = entry != listed.end() ? entry->second : ArticleFromPath(path);
@@ -104,6 +124,14 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     tags.date = IsoDate(date >= 0 ? date : options.runTime);
     tags.address = IsWebAddress(article.url) ? article.url : std::string();
     tags.coverPng = cover;
+    const auto read =
+        options.articleLanguages.find(fs::path(path).replace_extension(".txt").generic_string());
+    article.language = read != options.articleLanguages.end() && !read->second.empty()
+                           ? read->second
+                       : article.language.empty() ? options.language
+                                                  : article.language;
+    tags.language = article.language;
+    languages[path] = article.language;
     const bool tagged = extension == ".mp3" ? WriteMp3Tags(file, tags) : WriteWavTags(file, tags);
     if (!tagged) failed("cannot tag " + file);
     article.seconds = std::max(0, AudioSeconds(file));
@@ -135,16 +163,19 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     }
   }
   if (!index.empty()) {
-    const std::string changed = IndexWithDurations(index, seconds);
+    const std::string changed = IndexWithLanguages(IndexWithDurations(index, seconds), languages);
     if (changed != index && WriteFileAtomically((top / "NewsXML.xml").string(), changed) != 0) {
       failed("cannot write " + (top / "NewsXML.xml").string());
     }
   }
 
   // The feeds: one of every channel, one of each.
-  PodcastFeedInfo all{"Brevora news",   "The news of every channel, spoken by Brevora.",
-                      options.language, "podcast.xml",
-                      options.address,  options.runTime};
+  PodcastFeedInfo all{"Brevora news",
+                      "The news of every channel, spoken by Brevora.",
+                      MostCommonLanguage(articles, options.language),
+                      "podcast.xml",
+                      options.address,
+                      options.runTime};
   if (WriteFileAtomically((top / "podcast.xml").string(), PodcastFeed(all, articles)) != 0) {
     failed("cannot write " + (top / "podcast.xml").string());
   }
@@ -158,7 +189,7 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
         channelArticles.front().channel.empty() ? folder : channelArticles.front().channel;
     PodcastFeedInfo one{name,
                         "The news of " + name + ", spoken by Brevora.",
-                        options.language,
+                        MostCommonLanguage(channelArticles, options.language),
                         folder + "/podcast.xml",
                         options.address,
                         options.runTime};

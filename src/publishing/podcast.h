@@ -1,6 +1,7 @@
 #pragma once
 
 #include <ctime>
+#include <map>
 #include <string>
 
 namespace brevora {
@@ -19,6 +20,9 @@ struct PodcastOptions {
   std::string language;
   std::string address;  // the podcast address; empty for relative addresses
   std::time_t runTime = 0;
+  // The language each article was read in, by its text file below Top
+  // ("World/News/01 A.txt"); an article not named has `language`.
+  std::map<std::string, std::string> articleLanguages;
 };
 bool PublishPodcast(const PodcastOptions& options, RunLog& log);
 

@@ -91,7 +91,7 @@ int CountArticles(const std::string& workingFolder) {
 // language (by its text and the language NewsXML.xml declares for it);
 // empty, every article in the chosen voice, when that is off. Languages no
 // voice speaks are one note in the log.
-std::map<std::string, std::string> PlanVoices(RunParameters& run) {
+VoicePlan PlanVoices(RunParameters& run) {
   namespace fs = std::filesystem;
   const LanguageSettings settings = run.Languages();
   SpeechEngine* engine = run.SpeechVoice();
@@ -126,7 +126,7 @@ std::map<std::string, std::string> PlanVoices(RunParameters& run) {
       names += (names.empty() ? "" : ", ") + language;
     run.Log().LogError(kLogLanguagesWithoutVoice, names.c_str());
   }
-  return std::move(plan.voices);
+  return plan;
 }
 
 // Steps 1 to 7; returns true when every step ran, false when the run ended early.
@@ -172,7 +172,8 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     Converter& converter = run.TheConverter();
     converter.SetOutputFormat(format);
     converter.SetProgress(&progress);
-    converter.SetArticleVoices(PlanVoices(run));
+    VoicePlan plan = PlanVoices(run);
+    converter.SetArticleVoices(plan.voices);
     const int result =
         converter.ConvertAll(run.SpeechVoice(), run.SelectedVoiceToken(), run.WorkingFolder());
     converter.SetProgress(nullptr);
@@ -186,6 +187,7 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     podcast.language = run.VoiceLanguage();
     podcast.address = run.PodcastAddress();
     podcast.runTime = std::time(nullptr);
+    podcast.articleLanguages = std::move(plan.languages);
     PublishPodcast(podcast, run.Log());
   }
 
