@@ -18,6 +18,7 @@
 
 #include "base/text.h"
 #include "speech/article_text.h"
+#include "speech/news_reading.h"
 #include "speech/speech_engine.h"
 #include "speech/speech_markup.h"
 
@@ -106,14 +107,21 @@ const std::string& CAudioConverter::VoiceOf(const std::string& textPath) const {
   return found == articleVoices_.end() ? voiceToken : found->second;
 }
 
+std::string CAudioConverter::LanguageOf(const std::string& textPath) const {
+  if (articleLanguages_.empty() || top_.empty() || !textPath.starts_with(top_ + "/")) return {};
+  const auto found = articleLanguages_.find(textPath.substr(top_.size() + 1));
+  return found == articleLanguages_.end() ? std::string() : found->second;
+}
+
 CAudioConverter::Spoken CAudioConverter::SpeakInto(const std::u16string& text,
                                                    const std::string& wavName, GrowingFile* growing,
-                                                   const std::string& token) {
+                                                   const std::string& token,
+                                                   const std::string& language) {
   WavWriter writer(kWavSampleRate, &times.wavWriting);
   writer.Follow(growing);
   if (!writer.Open(wavName)) return Spoken::kFailed;
   if (!speechVoice->SelectVoice(token)) return Spoken::kFailed;  // the writer finishes
-  const std::string markup = PrepareSpeechMarkup(EncodeUtf8(text));
+  const std::string markup = PrepareSpeechMarkup(ReadLikeTheNews(EncodeUtf8(text), language));
   std::optional<ResamplingSink> resampler;
   SampleSink* sink = &writer;
   if (speechVoice->SampleRate() != kWavSampleRate) {
@@ -171,9 +179,9 @@ int CAudioConverter::SpeakFile(const std::string& textPath, GrowingFile* growing
     return -1;
   }
   const std::string wavName = base + ".wav";
-  const Spoken spoken = speechVoice == nullptr
-                            ? Spoken::kFailed
-                            : SpeakInto(*text, wavName, growing, VoiceOf(textPath));
+  const Spoken spoken = speechVoice == nullptr ? Spoken::kFailed
+                                               : SpeakInto(*text, wavName, growing,
+                                                           VoiceOf(textPath), LanguageOf(textPath));
   if (spoken == Spoken::kWhole) {
     // Its encoder finishes a file spoken whole before any cancel; one whose
     // cancel came while it was spoken keeps its WAV file, as the sequential

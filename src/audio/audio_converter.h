@@ -35,6 +35,9 @@ class CAudioConverter : public Converter {
   void SetArticleVoices(std::map<std::string, std::string> voices) override {
     articleVoices_ = std::move(voices);
   }
+  void SetArticleLanguages(std::map<std::string, std::string> languages) override {
+    articleLanguages_ = std::move(languages);
+  }
   int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,
                  const std::string& workingFolder) override;
 
@@ -106,15 +109,17 @@ class CAudioConverter : public Converter {
   ConversionProgress* progress_ = nullptr;
   ConversionProgress noProgress_;
   std::map<std::string, std::string> articleVoices_;
+  std::map<std::string, std::string> articleLanguages_;
   std::string top_;  // the Top folder of the pass; articles are named below it
   int filesTotal_ = 0;
   int filesStarted_ = 0;
   unsigned encoderThreads_ = 0;
   enum class Spoken { kWhole, kFailed, kCancelled, kTooLarge };
   Spoken SpeakInto(const std::u16string& text, const std::string& wavName, GrowingFile* growing,
-                   const std::string& token);
-  // The voice of a text file: its own, else the pass's.
+                   const std::string& token, const std::string& language);
+  // The voice of a text file: its own, else the pass's; its language, if known.
   const std::string& VoiceOf(const std::string& textPath) const;
+  std::string LanguageOf(const std::string& textPath) const;
 
   RunLog log_;
   std::unique_ptr<LameEncoder> lame_;

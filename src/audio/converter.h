@@ -32,6 +32,9 @@ class Converter {
   // News/01 A.txt") for the next passes; an article not named, or all of
   // them when empty, is read with the pass's own voice.
   virtual void SetArticleVoices(std::map<std::string, std::string> /*voices*/) {}
+  // The language each article is read in, named the same way, for the words
+  // the reading rules use ("link", "dot"); not named: English words.
+  virtual void SetArticleLanguages(std::map<std::string, std::string> /*languages*/) {}
   // Returns 0 when at least one file was converted, 1 otherwise (logged).
   // `voiceToken` empty speaks with the default voice.
   virtual int ConvertAll(SpeechEngine* voice, const std::string& voiceToken,

@@ -174,10 +174,12 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     converter.SetProgress(&progress);
     VoicePlan plan = PlanVoices(run);
     converter.SetArticleVoices(plan.voices);
+    converter.SetArticleLanguages(plan.languages);
     const int result =
         converter.ConvertAll(run.SpeechVoice(), run.SelectedVoiceToken(), run.WorkingFolder());
     converter.SetProgress(nullptr);
     converter.SetArticleVoices({});
+    converter.SetArticleLanguages({});
     if (run.CancelRequested() || result == 1) return false;
     // Tags, durations and feeds; a failure is logged and the copy goes on.
     PodcastOptions podcast;
