@@ -146,7 +146,7 @@ class FakeRun : public RunParameters {
   RunLog* activeLog = nullptr;
   SpeechEngine* speechVoice = nullptr;
   RunProgress* progress = nullptr;
-  LanguageSettings languages{false, {}};
+  LanguageSettings languages{false, {}, {}};
 };
 
 using Names = std::vector<std::string>;
@@ -324,7 +324,7 @@ TEST(RunWorker, ArticlesInTheirOwnLanguagesVoices) {
     FakeRun run;
     run.outputFormat = "mp3";
     run.speechVoice = &engine;
-    run.languages = {on, {}};
+    run.languages = {on, {}, {}};
     Failures failures;
     run.progress = &failures;
     // The articles, as a crawler leaves them: the stand-in copies them into Top.

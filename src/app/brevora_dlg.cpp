@@ -21,6 +21,7 @@
 #include "app/publishing_dlg.h"
 #include "app/share_dlg.h"
 #include "app/standard_file_dialogs.h"
+#include "app/voices_dlg.h"
 #include "audio/audio_converter.h"
 #include "base/file_io.h"
 #include "channels/channel_editor_rules.h"
@@ -158,6 +159,7 @@ void CBrevoraDlg::ConnectControls() {
     menu.addAction(QStringLiteral("&About Brevora..."), this, &CBrevoraDlg::OnAbout);
     menu.addAction(QStringLiteral("&Publishing..."), this, &CBrevoraDlg::OnPublishing);
     menu.addAction(QStringLiteral("&Share on this network..."), this, &CBrevoraDlg::OnShare);
+    menu.addAction(QStringLiteral("&Voices for languages..."), this, &CBrevoraDlg::OnVoices);
     QAction* login = menu.addAction(QStringLiteral("Start at &login"));
     login->setCheckable(true);
     login->setChecked(StartsAtLogin());
@@ -378,6 +380,21 @@ void CBrevoraDlg::OnAbout() {
 
 void CBrevoraDlg::OnPublishing() {
   CPublishingDlg dialog(programFolder_, *prompt_, this);
+  RunModal({programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_},
+           dialog);
+}
+
+void CBrevoraDlg::OnVoices() {
+  const bool voice = controls_.voiceCombo->currentIndex() >= 0;
+  const VoiceChoice choice{
+      voice ? controls_.voiceCombo->currentData().toString().toStdString() : std::string(),
+      voice ? controls_.voiceCombo->currentData(kLanguageRole).toString().toStdString()
+            : std::string(),
+      UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")),
+      {}};
+  CVoicesDlg dialog(programFolder_,
+                    speechVoice_ ? speechVoice_->Voices() : std::vector<VoiceInfo>{}, choice,
+                    *prompt_, this);
   RunModal({programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_},
            dialog);
 }

@@ -131,6 +131,8 @@ class CBrevoraDlg : public QDialog,
   void OnPublishing();
   // "Share on this network..." (see CShareDlg).
   void OnShare();
+  // "Voices for languages..." (see CVoicesDlg).
+  void OnVoices();
 
   // ShareControl: sharing the executing folder of the window's controls,
   // which it follows when it changes.

@@ -280,6 +280,10 @@ void CBrevoraDlg::AddTrayIcon() {
     ShowWindow();
     OnShare();
   });
+  menu->addAction(QStringLiteral("Voices for languages..."), this, [this] {
+    ShowWindow();
+    OnVoices();
+  });
   QAction* login = menu->addAction(QStringLiteral("Start at login"));
   login->setCheckable(true);
   connect(login, &QAction::toggled, this, &CBrevoraDlg::SetStartAtLogin);

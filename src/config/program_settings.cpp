@@ -1,5 +1,6 @@
 #include "config/program_settings.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -131,6 +132,17 @@ LanguageSettings ReadLanguageSettings(const std::string& programFolder) {
     const std::string value(TrimBlanks(std::string_view(trimmed).substr(equals + 1)));
     if (key == "perarticle") {
       settings.perArticle = value != "0";
+    } else if (key == "seen") {
+      for (size_t start = 0; start < value.size() && settings.seen.size() < kMaxSeenLanguages;) {
+        size_t end = value.find(',', start);
+        if (end == std::string::npos) end = value.size();
+        const std::string language = LowerAscii(TrimBlanks(value.substr(start, end - start)));
+        if (!language.empty() && language.size() <= 8 &&
+            language.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos) {
+          settings.seen.push_back(language);
+        }
+        start = end + 1;
+      }
     } else if (!key.empty() && key.size() <= 35 && !value.empty() &&
                key.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-") ==
                    std::string::npos) {
@@ -141,10 +153,54 @@ LanguageSettings ReadLanguageSettings(const std::string& programFolder) {
 }
 
 int WriteLanguageSettings(const std::string& programFolder, const LanguageSettings& settings) {
-  std::vector<std::pair<std::string, std::string>> values = {
-      {"PerArticle", settings.perArticle ? "1" : "0"}};
-  for (const auto& [language, voice] : settings.voices) values.emplace_back(language, voice);
-  return WriteIniValues(programFolder, "[Voices]", values);
+  // The section is written whole: a language set back to its own voice
+  // loses its line.
+  std::string seen;
+  for (const std::string& language : settings.seen) seen += (seen.empty() ? "" : ",") + language;
+  std::vector<std::string> section = {
+      "[Voices]", std::string("PerArticle=") + (settings.perArticle ? "1" : "0"), "Seen=" + seen};
+  for (const auto& [language, voice] : settings.voices) section.push_back(language + "=" + voice);
+  std::string text;
+  ReadWholeFile(programFolder + "Brevora.ini", text);  // a missing file is a new one
+  std::vector<std::string> lines;
+  bool inSection = false;
+  for (const std::string& line : Lines(text)) {
+    const std::string trimmed(TrimBlanks(line));
+    if (trimmed.starts_with("[")) inSection = trimmed == "[Voices]";
+    if (!inSection) lines.push_back(line);
+  }
+  while (!lines.empty() && TrimBlanks(lines.back()).empty()) lines.pop_back();
+  if (!lines.empty()) lines.push_back("");
+  lines.insert(lines.end(), section.begin(), section.end());
+  std::string out;
+  for (const std::string& line : lines) out += line + "\n";
+  return WriteFileAtomically(programFolder + "Brevora.ini", out);
+}
+
+std::vector<std::string> LanguagesOfTable(const LanguageSettings& settings) {
+  std::vector<std::string> languages = settings.seen;
+  for (const auto& [language, voice] : settings.voices) languages.push_back(language);
+  std::sort(languages.begin(), languages.end());
+  languages.erase(std::unique(languages.begin(), languages.end()), languages.end());
+  return languages;
+}
+
+int RememberLanguages(const std::string& programFolder, const std::vector<std::string>& languages) {
+  LanguageSettings settings = ReadLanguageSettings(programFolder);
+  bool added = false;
+  for (const std::string& language : languages) {
+    const std::string primary = LowerAscii(language.substr(0, language.find('-')));
+    if (primary.empty() || primary.size() > 8 ||
+        std::find(settings.seen.begin(), settings.seen.end(), primary) != settings.seen.end() ||
+        settings.seen.size() >= kMaxSeenLanguages) {
+      continue;
+    }
+    settings.seen.push_back(primary);
+    added = true;
+  }
+  if (!added) return 0;
+  std::sort(settings.seen.begin(), settings.seen.end());
+  return WriteLanguageSettings(programFolder, settings);
 }
 
 }  // namespace brevora

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace brevora {
 
@@ -19,7 +20,9 @@ namespace brevora {
 //
 //   [Voices]
 //   PerArticle=1                  (0: every article in the chosen voice)
-//   fr=French (France)            (a language's voice, by its description)
+//   Seen=de,fr                    (the languages runs met)
+//   fr=French (France)            (a language's voice, by its description,
+//                                  or "the chosen voice")
 //
 // Lines of other sections and keys are kept as they are when one is written.
 
@@ -51,7 +54,19 @@ struct LanguageSettings {
   bool perArticle = true;
   // Voices chosen for languages: "fr" to "French (France)".
   std::map<std::string, std::string> voices;
+  // The languages runs met ("de", "fr"), at most kMaxSeenLanguages.
+  std::vector<std::string> seen;
 };
+inline constexpr size_t kMaxSeenLanguages = 60;
+inline constexpr char kTheChosenVoice[] = "the chosen voice";
+
+// The languages "Voices for languages..." lists: those seen and those with a
+// voice set, in order.
+std::vector<std::string> LanguagesOfTable(const LanguageSettings& settings);
+
+// Adds the languages to those seen (their primary subtags), keeping
+// Brevora.ini's other lines; 0 on success, else the file error's code.
+int RememberLanguages(const std::string& programFolder, const std::vector<std::string>& languages);
 
 // The settings of [Voices]; a missing file or section gives the defaults.
 LanguageSettings ReadLanguageSettings(const std::string& programFolder);

@@ -120,6 +120,9 @@ VoicePlan PlanVoices(RunParameters& run) {
   const VoiceChoice choice{run.SelectedVoiceToken(), run.VoiceLanguage(), run.UserLanguage(),
                            settings.voices};
   VoicePlan plan = PlanArticleVoices(articles, engine->Voices(), choice);
+  std::vector<std::string> met;
+  for (const auto& [path, language] : plan.languages) met.push_back(language);
+  RememberLanguages(run.ProgramFolder(), met);
   if (!plan.unspoken.empty()) {
     std::string names;
     for (const std::string& language : plan.unspoken)

@@ -42,7 +42,7 @@ class RunParameters {
   // Reading every article in its own language's voice (Brevora.ini
   // [Voices]), and the user's language ("pt-br") for the voices' regions.
   // The default reads every article in the chosen voice.
-  virtual LanguageSettings Languages() const { return {false, {}}; }
+  virtual LanguageSettings Languages() const { return {false, {}, {}}; }
   virtual std::string UserLanguage() const { return {}; }
   // The end of the run; called exactly once, on every path, as the last
   // thing the worker does. The window turns it into its posted end message.

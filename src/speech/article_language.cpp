@@ -7,6 +7,7 @@
 #include <set>
 
 #include "base/text.h"
+#include "config/program_settings.h"
 
 namespace brevora {
 
@@ -116,6 +117,7 @@ std::string VoiceForLanguage(std::string_view language, const std::vector<VoiceI
   auto set = choice.languageVoices.find(Primary(language));
   if (set == choice.languageVoices.end()) set = choice.languageVoices.find(primary);
   if (set != choice.languageVoices.end()) {
+    if (EqualsIgnoringCase(set->second, kTheChosenVoice)) return choice.chosenToken;
     for (const VoiceInfo& voice : voices) {
       if (EqualsIgnoringCase(voice.description, set->second)) return voice.token;
     }

@@ -18,6 +18,7 @@
 #include "app/help_window.h"
 #include "app/publishing_dlg.h"
 #include "app/share_dlg.h"
+#include "app/voices_dlg.h"
 #include "channels/gui/channel_list_dlg.h"
 #include "channels/gui/create_edit_channel.h"
 #include "channels/gui/feed_search_dlg.h"
@@ -78,6 +79,18 @@ int main(int argc, char** argv) {
     ok = Save(share, out, "share_on") && ok;
     ok = Save(*harness.window, out, "main_window_sharing") && ok;
     harness.window->StopSharing();
+  }
+
+  {
+    folder.Write("Brevora.ini", "[Voices]\nPerArticle=1\nSeen=af,de,en,zu\nzu=the chosen voice\n");
+    brevora::CVoicesDlg voices(folder.path(),
+                               {{"Afrikaans", "af", "af"},
+                                {"English (Great Britain)", "en", "en-gb"},
+                                {"German", "de", "de"},
+                                {"Zulu", "zu", "zu"}},
+                               {"en", "en-gb", "en-gb", {}}, harness.prompt, nullptr);
+    voices.adjustSize();
+    ok = Save(voices, out, "voices") && ok;
   }
 
   brevora::HelpWindow help(folder.path());

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimeEdit>
@@ -286,6 +287,43 @@ class TestMainWindow : public QObject {
              AutostartEntry(folder.path() + "Brevora", folder.path()));
     QVERIFY(folder.Read("autostart/brevora.desktop").find(" --data-folder " + folder.path()) !=
             std::string::npos);
+  }
+
+  // "Voices for languages...": the languages met and those set, each with its
+  // own voice, the chosen one, or any voice; OK writes [Voices] whole and
+  // keeps the other sections of Brevora.ini.
+  void voicesForLanguages() {
+    TempFolder folder;
+    folder.Write("Brevora.ini",
+                 "[Publishing]\nPodcastAddress=http://x/\n\n[Voices]\n"
+                 "PerArticle=1\nSeen=af,de\nzu=Zulu\n");
+    WindowHarness h;
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    h.modal.steps = {[](QDialog& dialog) {
+      auto* table = dialog.findChild<QTableWidget*>(QStringLiteral("languagesTable"));
+      [&] {
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("af"));
+        const auto box = [&](const char* language) {
+          return dialog.findChild<QComboBox*>(QStringLiteral("voiceFor_") + language);
+        };
+        QCOMPARE(box("af")->currentText(), QStringLiteral("Its own (Afrikaans)"));
+        QCOMPARE(box("de")->currentText(),
+                 QStringLiteral("Its own (none installed: the chosen voice)"));
+        QCOMPARE(box("zu")->currentText(), QStringLiteral("Zulu"));
+        box("de")->setCurrentIndex(box("de")->findText(QStringLiteral("the chosen voice")));
+        box("zu")->setCurrentIndex(0);
+        dialog.findChild<QCheckBox*>(QStringLiteral("perArticleCheck"))->setChecked(false);
+      }();
+      dialog.accept();
+      return dialog.result();
+    }};
+    h.window->OnVoices();
+    QVERIFY(h.modal.steps.empty());
+    QCOMPARE(folder.Read("Brevora.ini"),
+             std::string("[Publishing]\nPodcastAddress=http://x/\n\n[Voices]\nPerArticle=0\n"
+                         "Seen=af,de\nde=the chosen voice\n"));
   }
 
   // The command line: every option, and what is refused with a reason.
