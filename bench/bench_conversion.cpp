@@ -2,9 +2,15 @@
 // articles, with the real speech engine, resampler and encoder.
 //
 //   bench_conversion corpus DIR        writes the corpus (DIR/Top/...) and exits
-//   bench_conversion pass DIR [THREADS] converts DIR/Top to MP3 and reports;
+//   bench_conversion pass DIR [THREADS] [languages]
+//                                      converts DIR/Top to MP3 and reports;
 //                                      THREADS encoding threads (1: the
-//                                      sequential pass; default: one per core)
+//                                      sequential pass; default: one per core);
+//                                      "languages": each article in its own
+//                                      language's voice, planned first (the
+//                                      planning is in the wall time)
+//   bench_conversion detect            the language detection's time per
+//                                      article of 5 KB, in twelve languages
 //
 // The corpus: 30 articles of 1.5 to 4 KB and one of 60 KB, the same every time.
 #include <sys/resource.h>
@@ -18,6 +24,7 @@
 #include <vector>
 
 #include "audio/audio_converter.h"
+#include "speech/article_language.h"
 #include "speech/espeak_engine.h"
 
 namespace fs = std::filesystem;
@@ -101,7 +108,55 @@ double AudioSeconds(const fs::path& folder) {
   return seconds;
 }
 
-int Pass(const fs::path& folder, unsigned threads) {
+// Each article's voice and language, as a run plans them.
+void PlanLanguages(CAudioConverter& converter, brevora::SpeechEngine& engine,
+                   const fs::path& folder) {
+  std::vector<brevora::ArticleToSpeak> articles;
+  const fs::path top = folder / "Top";
+  for (const auto& entry : fs::recursive_directory_iterator(top)) {
+    if (entry.path().extension() != ".txt") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    articles.push_back({entry.path().lexically_relative(top).generic_string(), text, ""});
+  }
+  const brevora::VoicePlan plan =
+      brevora::PlanArticleVoices(articles, engine.Voices(), {"", "en-gb", "en-gb", {}});
+  converter.SetArticleVoices(plan.voices);
+  converter.SetArticleLanguages(plan.languages);
+}
+
+int Detect() {
+  const char* const samples[] = {
+      "The city council met on Tuesday evening and agreed on a new budget for the schools. ",
+      "Le conseil municipal s'est réuni mardi soir et a adopté un nouveau budget pour les écoles. ",
+      "Der Stadtrat hat am Dienstagabend getagt und einen neuen Haushalt beschlossen. ",
+      "El ayuntamiento se reunió el martes por la noche y aprobó un nuevo presupuesto. ",
+      "Il consiglio comunale si è riunito martedì sera e ha approvato un nuovo bilancio. ",
+      "A câmara municipal reuniu-se na terça-feira à noite e aprovou um novo orçamento. ",
+      "De gemeenteraad kwam dinsdagavond bijeen en keurde een nieuwe begroting goed. ",
+      "Rada miasta zebrała się we wtorek wieczorem i przyjęła nowy budżet dla szkół. ",
+      "Городской совет собрался во вторник вечером и утвердил новый бюджет для школ. ",
+      "Belediye meclisi salı akşamı toplandı ve okullar için yeni bir bütçeyi onayladı. ",
+      "市议会星期二晚上召开会议，通过了学校的新预算。",
+      "اجتمع مجلس المدينة مساء الثلاثاء ووافق على ميزانية جديدة للمدارس. "};
+  constexpr int kRounds = 2000;
+  double total = 0;
+  for (const char* sample : samples) {
+    std::string text;
+    while (text.size() < 5000) text += sample;
+    const auto start = std::chrono::steady_clock::now();
+    std::string code;
+    for (int i = 0; i < kRounds; ++i) code = brevora::DetectLanguage(text).code;
+    const double each =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRounds;
+    total += each;
+    std::printf("%-4s %8.1f us per 5 KB article\n", code.c_str(), each * 1e6);
+  }
+  std::printf("mean %8.1f us per 5 KB article\n", total / std::size(samples) * 1e6);
+  return 0;
+}
+
+int Pass(const fs::path& folder, unsigned threads, bool languages) {
   auto engine = brevora::EspeakEngine::Create();
   if (!engine) {
     std::fprintf(stderr, "the speech engine cannot start\n");
@@ -112,6 +167,7 @@ int Pass(const fs::path& folder, unsigned threads) {
   converter.SetEncoderThreads(threads);
   const double cpuBefore = CpuSeconds();
   const auto start = std::chrono::steady_clock::now();
+  if (languages) PlanLanguages(converter, *engine, folder);
   const int result = converter.ConvertAll(engine.get(), "", folder.string());
   const double wall =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -154,9 +210,12 @@ int main(int argc, char** argv) {
     WriteCorpus(argv[2]);
     return 0;
   }
-  if ((argc == 3 || argc == 4) && std::string(argv[1]) == "pass") {
-    return Pass(argv[2], argc == 4 ? static_cast<unsigned>(std::atoi(argv[3])) : 0);
+  if (argc == 2 && std::string(argv[1]) == "detect") return Detect();
+  if (argc >= 3 && argc <= 5 && std::string(argv[1]) == "pass") {
+    return Pass(argv[2], argc >= 4 ? static_cast<unsigned>(std::atoi(argv[3])) : 0,
+                argc == 5 && std::string(argv[4]) == "languages");
   }
-  std::fprintf(stderr, "usage: bench_conversion corpus DIR | pass DIR [THREADS]\n");
+  std::fprintf(stderr,
+               "usage: bench_conversion corpus DIR | pass DIR [THREADS] [languages] | detect\n");
   return 2;
 }

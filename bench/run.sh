@@ -28,6 +28,13 @@ echo "== the program's pass, whole corpus, parallel (encoding threads: one per c
 fresh parallel
 "$bench" pass "$work/parallel" | tee "$work/parallel.txt"
 
+echo "== the program's pass, whole corpus, parallel, each article in its own language's voice"
+fresh languages
+"$bench" pass "$work/languages" 0 languages | tee "$work/languages.txt"
+
+echo "== language detection"
+"$bench" detect
+
 wall() { sed -n 's/^wall seconds *//p' "$1"; }
 echo "== parallel against sequential"
 awk -v s="$(wall "$work/sequential.txt")" -v p="$(wall "$work/parallel.txt")" \

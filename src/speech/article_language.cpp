@@ -29,6 +29,15 @@ std::string Region(std::string_view tag) {
   return region.size() == 2 ? LowerAscii(region) : std::string();
 }
 
+// "pt-br" from "pt" and "br"; empty when there is no region.
+std::string WithRegion(const std::string& primary, const std::string& region) {
+  if (region.empty()) return {};
+  std::string tag = primary;
+  tag.push_back('-');
+  tag.append(region);
+  return tag;
+}
+
 // The detector's codes where the engine names a language otherwise.
 std::string EngineLanguage(const std::string& primary) {
   static const std::map<std::string, std::string> aliases = {
@@ -61,9 +70,11 @@ std::string CleanLanguageTag(std::string_view declared) {
     } else if (subtag.size() == 2 && letters) {
       std::string region(subtag);
       for (char& c : region) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-      clean += "-" + region;
+      clean.push_back('-');
+      clean.append(region);
     } else {
-      clean += "-" + std::string(subtag);
+      clean.push_back('-');
+      clean.append(subtag);
     }
     if (end == tag.size()) break;
     start = end + 1;
@@ -130,9 +141,8 @@ std::string VoiceForLanguage(std::string_view language, const std::vector<VoiceI
                                      ? Region(choice.userLanguage)
                                      : std::string();
   for (const std::string& wanted :
-       {userRegion.empty() ? std::string() : primary + "-" + userRegion,
-        Region(language).empty() ? std::string() : primary + "-" + Region(language), primary,
-        primary + "-" + primary}) {
+       {WithRegion(primary, userRegion), WithRegion(primary, Region(language)), primary,
+        WithRegion(primary, primary)}) {
     if (wanted.empty()) continue;
     for (const VoiceInfo& voice : voices) {
       if (LowerAscii(voice.language) == wanted) return voice.token;
