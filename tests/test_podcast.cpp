@@ -20,6 +20,7 @@
 #include "publishing/audio_tags.h"
 #include "publishing/feed_dates.h"
 #include "publishing/news_index.h"
+#include "publishing/page_annotations.h"
 #include "publishing/podcast.h"
 #include "publishing/podcast_feed.h"
 
@@ -232,6 +233,15 @@ TEST(PodcastPublishing, Languages) {
             std::string::npos)
       << index;
   EXPECT_NE(tree.Top("Demo/podcast.xml").find("<language>fr-CA</language>"), std::string::npos);
+  // Each entry of a channel's page says its language, once.
+  const std::string page =
+      "<ul><li><p><b>A</b><audio controls preload=\"none\" src=\"Cat/01%20A.mp3\"></audio> "
+      "<a href=\"Cat/01%20A.mp3\">Download</a></p></li></ul>";
+  const fs::path top = "/t/Top";
+  const std::map<std::string, std::string> languages = {{"Ch/Cat/01 A.mp3", "fr-CA"}};
+  const std::string annotated = PageWithFeedAndDurations(page, top / "Ch", {}, top, languages);
+  EXPECT_EQ(annotated.substr(0, 24), "<ul><li lang=\"fr-CA\"><p>");
+  EXPECT_EQ(PageWithFeedAndDurations(annotated, top / "Ch", {}, top, languages), annotated);
   EXPECT_EQ(Iso639Part2("zh-Hant"), "chi");
   EXPECT_EQ(Iso639Part2("tlh"), "");
 }

@@ -58,8 +58,8 @@ std::string PlaylistWithDurations(const std::string& m3u, const fs::path& folder
 }
 
 std::string PageWithFeedAndDurations(std::string page, const fs::path& folder,
-                                     const std::map<std::string, int>& seconds,
-                                     const fs::path& top) {
+                                     const std::map<std::string, int>& seconds, const fs::path& top,
+                                     const std::map<std::string, std::string>& languages) {
   const std::string link =
       "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Podcast\" "
       "href=\"podcast.xml\">\n";
@@ -72,9 +72,20 @@ std::string PageWithFeedAndDurations(std::string page, const fs::path& folder,
     const size_t start = at + marker.size();
     const size_t end = page.find('"', start);
     if (end == std::string::npos) break;
-    const auto found =
-        seconds.find(Relative(top, folder / DecodePath(page.substr(start, end - start))));
-    const size_t download = page.find("Download</a>", end);
+    const std::string audio = Relative(top, folder / DecodePath(page.substr(start, end - start)));
+    // The entry's language on its list item, so a browser reads it rightly.
+    const auto language = languages.find(audio);
+    const size_t item = page.rfind("<li", at);
+    if (language != languages.end() && item != std::string::npos &&
+        page.compare(item, 4, "<li>") == 0 &&
+        language->second.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                           "0123456789-") == std::string::npos) {
+      const std::string attribute = " lang=\"" + language->second + "\"";
+      page.insert(item + 3, attribute);
+      at += attribute.size();
+    }
+    const auto found = seconds.find(audio);
+    const size_t download = page.find("Download</a>", at);
     if (found == seconds.end() || download == std::string::npos) continue;
     const size_t after = download + 12;
     const std::string duration = " <small>" + ClockDuration(found->second) + "</small>";

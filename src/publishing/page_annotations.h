@@ -15,10 +15,12 @@ std::string PlaylistWithDurations(const std::string& m3u, const std::filesystem:
                                   const std::map<std::string, int>& seconds,
                                   const std::filesystem::path& top);
 
-// A page with a link to its feed in its head, and each audio file's duration
-// after its download link.
+// A page with a link to its feed in its head, each audio file's duration
+// after its download link, and its language (by the audio file's path
+// relative to `top`) on its list item.
 std::string PageWithFeedAndDurations(std::string page, const std::filesystem::path& folder,
                                      const std::map<std::string, int>& seconds,
-                                     const std::filesystem::path& top);
+                                     const std::filesystem::path& top,
+                                     const std::map<std::string, std::string>& languages = {});
 
 }  // namespace brevora

@@ -157,7 +157,7 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     const std::string changed =
         file.extension() == ".m3u"
             ? PlaylistWithDurations(content, file.parent_path(), seconds, top)
-            : PageWithFeedAndDurations(content, file.parent_path(), seconds, top);
+            : PageWithFeedAndDurations(content, file.parent_path(), seconds, top, languages);
     if (changed != content && WriteFileAtomically(file.string(), changed) != 0) {
       failed("cannot write " + file.string());
     }
