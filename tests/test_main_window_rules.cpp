@@ -45,8 +45,9 @@ TEST(MainWindowRules, AddChannel) {
 }
 
 TEST(MainWindowRules, FolderFromPicker) {
-  EXPECT_EQ(FolderFromPicker("/srv/news/"), "/srv/news");
-  EXPECT_EQ(FolderFromPicker("/srv/news"), "/srv/news");
+  EXPECT_EQ(FolderFromPicker("/srv/news//"), "/srv/news/");
+  EXPECT_EQ(FolderFromPicker("/srv/news"), "/srv/news/");
+  EXPECT_EQ(FolderFromPicker(""), "");
   EXPECT_EQ(FolderFromPicker("/"), "/");
   EXPECT_EQ(FolderFromPicker("//"), "/");
 }

@@ -171,7 +171,8 @@ void CBrevoraDlg::ConnectControls() {
 bool CBrevoraDlg::OnInitDialog() {
   windowLock_ = FileLock::TryLock(programFolder_ + ".Brevora.window.lock");
   if (!windowLock_) {
-    prompt_->Notify("Brevora is already running with the data folder " + programFolder_ + ".");
+    prompt_->Notify("Brevora is already running with the data folder\n\n" + programFolder_ +
+                    "\n\nOnly one window may use a data folder at a time.");
     ended_ = true;
     return false;
   }
@@ -297,11 +298,11 @@ std::time_t CBrevoraDlg::Now() const {
 // --- Folders and the channel list -------------------------------------------
 
 void CBrevoraDlg::OnBrowseWorkingFolder() {
-  BrowseFolder("Select the working folder:", &Configuration::workingFolder);
+  BrowseFolder("Select the working folder", &Configuration::workingFolder);
 }
 
 void CBrevoraDlg::OnBrowseExecutingFolder() {
-  BrowseFolder("Select the executing folder:", &Configuration::executingFolder);
+  BrowseFolder("Select the executing folder", &Configuration::executingFolder);
 }
 
 void CBrevoraDlg::BrowseFolder(const char* title, std::string Configuration::*member) {
@@ -511,9 +512,20 @@ void CBrevoraDlg::closeEvent(QCloseEvent* event) {
   event->accept();
   StopRunAndWait();
   ReleaseSpeech();
-  RemoveTrayIcon();
+  // The icon stays while the question is open.
   CloseConfigurationSteps(*this, programFolder_, *prompt_);
+  RemoveTrayIcon();
   EndWindow();
+}
+
+// The window opens with the cursor in the working folder, its text not
+// selected (typing must not replace the folder by accident).
+void CBrevoraDlg::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  QTimer::singleShot(0, this, [this] {
+    controls_.workingFolderEdit->deselect();
+    controls_.workingFolderEdit->end(false);
+  });
 }
 
 void CBrevoraDlg::reject() {

@@ -144,6 +144,7 @@ class CBrevoraDlg : public QDialog,
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   // Minimising hides the window into the tray, where there is one.
   void changeEvent(QEvent* event) override;
   // Escape: the close sequence, never an end without it.

@@ -263,8 +263,10 @@ void CBrevoraDlg::ShowStatus() {
     text += "\n" + shareProblem_;
   }
   controls_.statusLabel->setText(QString::fromStdString(text));
-  if (tray_ != nullptr)
-    tray_->setToolTip(QStringLiteral("Brevora\n") + QString::fromStdString(text));
+  if (tray_ != nullptr) {
+    tray_->setToolTip(QStringLiteral("Brevora: ") +
+                      QString::fromStdString(text.substr(0, text.find('\n'))));
+  }
 }
 
 // --- Tray icon ---------------------------------------------------------------
@@ -295,7 +297,8 @@ void CBrevoraDlg::AddTrayIcon() {
   });
   tray_->setContextMenu(menu);
   connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::DoubleClick) ShowWindow();
+    // One click shows the window, or hides it when it is shown.
+    if (why == QSystemTrayIcon::Trigger || why == QSystemTrayIcon::DoubleClick) ToggleWindow();
   });
   tray_->show();
 }

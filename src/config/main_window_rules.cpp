@@ -50,6 +50,7 @@ bool AddChannelName(std::vector<std::string>& channels, const std::string& name)
 
 std::string FolderFromPicker(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
+  if (!path.empty() && path.back() != '/') path += '/';
   return path;
 }
 

@@ -27,7 +27,8 @@ int MoveChannelDown(std::vector<std::string>& channels, int selected);
 // there already. Returns whether it was appended.
 bool AddChannelName(std::vector<std::string>& channels, const std::string& name);
 
-// A folder as the folder picker hands it on: no trailing "/" except for "/".
+// A folder as the folder picker hands it on: ending with one "/", as the
+// default folders do.
 std::string FolderFromPicker(std::string path);
 
 // The same date with the time of day set to hour:minute:second (local time).

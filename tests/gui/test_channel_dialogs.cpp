@@ -482,9 +482,12 @@ class TestChannelDialogs : public QObject {
           QVERIFY(!browse->isEnabled());
           QVERIFY(categories->count() == 0 && !categories->isEnabled());
           QVERIFY(!Find<QSpinBox>(editor, "categoryCountSpin")->isEnabled());
+          QVERIFY(!Find<QPushButton>(editor, "categoryUpButton")->isEnabled());
+          QVERIFY(!Find<QPushButton>(editor, "categoryDownButton")->isEnabled());
           ChooseScheme(editor, 0);
           QCOMPARE(url->text(), QStringLiteral("file:/"));
           QVERIFY(browse->isEnabled() && categories->isEnabled() && categories->count() == 0);
+          QVERIFY(Find<QPushButton>(editor, "categoryUpButton")->isEnabled());
           url->setText(QStringLiteral("FTP://example.org/feed"));
           QCOMPARE(scheme->currentText(), QStringLiteral("net"));
           QVERIFY(!browse->isEnabled());

@@ -241,7 +241,8 @@ class TestMainWindow : public QObject {
     second.Create(folder.path(), kVoices);
     QVERIFY(!second.window->OnInitDialog());
     QCOMPARE(second.prompt.shown.back(),
-             "Brevora is already running with the data folder " + folder.path() + ".");
+             "Brevora is already running with the data folder\n\n" + folder.path() +
+                 "\n\nOnly one window may use a data folder at a time.");
     second.window.reset();
     QVERIFY(!first.window->StartsAtLogin());
     first.window->SetStartAtLogin(true);
@@ -266,6 +267,8 @@ class TestMainWindow : public QObject {
     QVERIFY(h.dialogs.requests.empty() && h.modal.unexpected.empty() && !h.window->Ended());
     h.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+    QTRY_VERIFY(h.window->Controls().workingFolderEdit->hasFocus());
+    QTRY_VERIFY(!h.window->Controls().workingFolderEdit->hasSelectedText());
     QTest::keyClick(h.window.get(), Qt::Key_F1);
     QVERIFY(h.window->findChild<HelpWindow*>() != nullptr);
     QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
@@ -433,12 +436,12 @@ class TestMainWindow : public QObject {
     h.dialogs.paths = {"/srv/news/", std::nullopt};
     c.executingFolderEdit->setText(QStringLiteral("/typed"));
     QTest::mouseClick(c.workingBrowseButton, Qt::LeftButton);
-    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the working folder:"));
+    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the working folder"));
     QCOMPARE(h.dialogs.requests.back().folder, folder.path());
-    QCOMPARE(c.workingFolderEdit->text(), QStringLiteral("/srv/news"));
+    QCOMPARE(c.workingFolderEdit->text(), QStringLiteral("/srv/news/"));
     QCOMPARE(c.executingFolderEdit->text(), QStringLiteral("/e"));  // members to all controls
     QTest::mouseClick(c.executingBrowseButton, Qt::LeftButton);
-    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the executing folder:"));
+    QCOMPARE(h.dialogs.requests.back().title, std::string("Select the executing folder"));
     QCOMPARE(c.executingFolderEdit->text(), QStringLiteral("/e"));
   }
 

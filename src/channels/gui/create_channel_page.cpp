@@ -112,6 +112,9 @@ void CCreateChannelPage::RefreshCategories() {
   }
   const bool enabled = categories_.listEnabled();
   categoryList_->setEnabled(enabled);
+  // Up and Down order the list: greyed with it.
+  upButton_->setEnabled(enabled);
+  downButton_->setEnabled(enabled);
   countLabel_->setEnabled(enabled);
   categoryCountSpin_->setEnabled(enabled);
   ShowCategories(-1);
