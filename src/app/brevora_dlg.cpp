@@ -3,11 +3,13 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSystemTrayIcon>
 #include <QTimeEdit>
@@ -189,6 +191,11 @@ bool CBrevoraDlg::OnInitDialog() {
   }
   if (speechStatus_ != 0) EnterTextOnlyMode();
   controls_.workingFolderEdit->setFocus();
+  // Where it was last closed, on a screen that is still there.
+  if (const auto position = ReadWindowPosition(programFolder_)) {
+    const QPoint at(position->first, position->second);
+    if (QGuiApplication::screenAt(at + QPoint(20, 20)) != nullptr) move(at);
+  }
   // Sharing comes back on as it was left.
   ShareSettings share = ReadShareSettings(programFolder_);
   if (!ended_ && share.enabled) {
@@ -491,6 +498,7 @@ void CBrevoraDlg::closeEvent(QCloseEvent* event) {
     switch (WindowCloseAction(scheduled_, running_, tray_ != nullptr)) {
       case CloseAction::HideToTray:
         event->ignore();
+        WriteWindowPosition(programFolder_, pos().x(), pos().y());
         hide();
         windowVisible_ = false;
         if (!toldHiddenToTray_) {
@@ -525,6 +533,7 @@ void CBrevoraDlg::showEvent(QShowEvent* event) {
   QTimer::singleShot(0, this, [this] {
     controls_.workingFolderEdit->deselect();
     controls_.workingFolderEdit->end(false);
+    ShowStatus();  // laid out now: long lines fit the box
   });
 }
 
@@ -538,6 +547,7 @@ void CBrevoraDlg::ReleaseSpeech() {
 
 void CBrevoraDlg::EndWindow() {
   ended_ = true;
+  if (isVisible()) WriteWindowPosition(programFolder_, pos().x(), pos().y());
   if (helpWindow_ != nullptr) helpWindow_->close();
   done(QDialog::Rejected);
 }

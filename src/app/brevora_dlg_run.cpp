@@ -262,7 +262,20 @@ void CBrevoraDlg::ShowStatus() {
   } else if (!shareProblem_.empty()) {
     text += "\n" + shareProblem_;
   }
-  controls_.statusLabel->setText(QString::fromStdString(text));
+  // A line too long for the box (an address) loses its middle; the whole
+  // text is in the tooltip.
+  QLabel& label = *controls_.statusLabel;
+  const int width = label.contentsRect().width() - 2 * label.margin();
+  const QFontMetrics metrics = label.fontMetrics();
+  QStringList shown;
+  for (const QString& line : QString::fromStdString(text).split(QLatin1Char('\n'))) {
+    const bool address = line.contains(QStringLiteral("://"));
+    shown << (address && width > 0 && metrics.horizontalAdvance(line) > width
+                  ? metrics.elidedText(line, Qt::ElideMiddle, width)
+                  : line);
+  }
+  label.setText(shown.join(QLatin1Char('\n')));
+  label.setToolTip(QString::fromStdString(text));
   if (tray_ != nullptr) {
     tray_->setToolTip(QStringLiteral("Brevora: ") +
                       QString::fromStdString(text.substr(0, text.find('\n'))));
@@ -316,6 +329,7 @@ void CBrevoraDlg::ShowWindow() {
 
 void CBrevoraDlg::ToggleWindow() {
   if (windowVisible_) {
+    WriteWindowPosition(programFolder_, pos().x(), pos().y());
     hide();
     windowVisible_ = false;
   } else {

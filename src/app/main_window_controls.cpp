@@ -156,6 +156,10 @@ QLabel* StatusLine(MainWindowControls& c, QDialog& window) {
   c.statusLabel->setFrameShape(QFrame::StyledPanel);
   c.statusLabel->setMargin(4);
   c.statusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  // Five lines, whatever the status says: the window never grows with it.
+  c.statusLabel->setFixedHeight(c.statusLabel->fontMetrics().lineSpacing() * 5 + 2 * 4 + 4);
+  c.statusLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+  c.statusLabel->setMinimumWidth(c.statusLabel->fontMetrics().averageCharWidth() * 40);
   return c.statusLabel;
 }
 
@@ -189,7 +193,7 @@ MainWindowControls BuildMainWindowControls(QDialog& window) {
   grid->setSizeConstraint(QLayout::SetFixedSize);
   grid->addWidget(FoldersGroup(c, &window), 0, 0, 1, 2);
   grid->addWidget(DaysGroup(c, &window), 1, 0, 1, 2);
-  grid->addWidget(TimesGroup(c, &window), 2, 0);
+  grid->addWidget(TimesGroup(c, &window), 2, 0, 1, 2);
   grid->addWidget(ChannelsGroup(c, &window), 3, 0, 1, 2);
   grid->addWidget(FormatVoiceGroup(c, &window), 4, 0);
   grid->addWidget(CommandGroup(c, &window), 4, 1);

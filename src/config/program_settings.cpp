@@ -115,6 +115,26 @@ int WriteShareSettings(const std::string& programFolder, const ShareSettings& se
                          {"Token", settings.token}});
 }
 
+std::optional<std::pair<int, int>> ReadWindowPosition(const std::string& programFolder) {
+  const auto x = ReadIniValue(programFolder, "[Window]", "X");
+  const auto y = ReadIniValue(programFolder, "[Window]", "Y");
+  if (!x || !y) return std::nullopt;
+  try {
+    size_t usedX = 0, usedY = 0;
+    const int left = std::stoi(*x, &usedX);
+    const int top = std::stoi(*y, &usedY);
+    if (usedX != x->size() || usedY != y->size()) return std::nullopt;
+    return std::make_pair(left, top);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
+}
+
+int WriteWindowPosition(const std::string& programFolder, int x, int y) {
+  return WriteIniValues(programFolder, "[Window]",
+                        {{"X", std::to_string(x)}, {"Y", std::to_string(y)}});
+}
+
 LanguageSettings ReadLanguageSettings(const std::string& programFolder) {
   LanguageSettings settings;
   std::string text;

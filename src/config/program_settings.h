@@ -1,7 +1,9 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace brevora {
@@ -17,6 +19,10 @@ namespace brevora {
 //   Port=8642
 //   Listen=AllNetworks            (or ThisComputer)
 //   Token=the secret of the shared addresses
+//
+//   [Window]
+//   X=120                         (where the window was last closed)
+//   Y=80
 //
 //   [Voices]
 //   PerArticle=1                  (0: every article in the chosen voice)
@@ -48,6 +54,10 @@ ShareSettings ReadShareSettings(const std::string& programFolder);
 // Writes every sharing setting, keeping the file's other lines; 0 on success,
 // else the file error's code.
 int WriteShareSettings(const std::string& programFolder, const ShareSettings& settings);
+
+// Where the window was last closed ([Window] X and Y); nothing when unknown.
+std::optional<std::pair<int, int>> ReadWindowPosition(const std::string& programFolder);
+int WriteWindowPosition(const std::string& programFolder, int x, int y);
 
 // Reading every article in its own language's voice.
 struct LanguageSettings {

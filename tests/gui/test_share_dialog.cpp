@@ -124,7 +124,7 @@ class TestShareDialog : public QObject {
       QVERIFY(codeShown);
       QVERIFY(kept.enabled);
       QCOMPARE(kept.port, free);
-      QVERIFY(h.window->Controls().statusLabel->text().endsWith(
+      QVERIFY(h.window->Controls().statusLabel->toolTip().endsWith(
           QString::fromStdString("\nSharing at " + address)));
       httplib::Client client("127.0.0.1", free);
       auto feed = client.Get("/" + kept.token + "/podcast.xml");
@@ -136,8 +136,50 @@ class TestShareDialog : public QObject {
     again.Create(folder.path(), std::vector<VoiceInfo>{});
     QVERIFY(again.window->OnInitDialog());
     QCOMPARE(again.window->SharedPort(), free);
-    QVERIFY(again.window->Controls().statusLabel->text().endsWith(
+    QVERIFY(again.window->Controls().statusLabel->toolTip().endsWith(
         QString::fromStdString("\nSharing at " + address)));
+  }
+
+  // Sharing lengthens the status, never the window: the box keeps its size,
+  // the address loses its middle and the tooltip has it whole. The window
+  // opens again where it was closed, and where no screen is no more.
+  void windowKeepsItsSizeAndPlace() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", "WorkingFolder=" + folder.path() + "work\r\nExecutingFolder=" +
+                                    folder.path() + "exec\r\nFormat=text\r\n");
+    {
+      WindowHarness h;
+      h.Create(folder.path(), std::vector<VoiceInfo>{});
+      QVERIFY(h.window->OnInitDialog());
+      h.window->show();
+      QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+      QLabel* status = h.window->Controls().statusLabel;
+      const QSize window = h.window->size(), box = status->size();
+      ShareSettings settings;
+      settings.enabled = true;
+      settings.port = FreePort();
+      settings.token = std::string(26, 'w');
+      QCOMPARE(QString::fromStdString(h.window->StartSharing(settings)), QString());
+      QCoreApplication::processEvents();
+      QCOMPARE(h.window->size(), window);
+      QCOMPARE(status->size(), box);
+      QVERIFY(status->toolTip().contains(QString::fromStdString(settings.token)));
+      QVERIFY(status->text().contains(QChar(0x2026)));  // the middle left out
+      h.window->move(123, 77);
+      h.window->StopSharing();
+      QTest::mouseClick(h.window->Controls().exitButton, Qt::LeftButton);
+      QVERIFY(h.window->Ended());
+    }
+    WindowHarness again;
+    again.Create(folder.path(), std::vector<VoiceInfo>{});
+    QVERIFY(again.window->OnInitDialog());
+    QCOMPARE(again.window->pos(), QPoint(123, 77));
+    again.window.reset();
+    QCOMPARE(WriteWindowPosition(folder.path(), 50000, 50000), 0);
+    WindowHarness nowhere;
+    nowhere.Create(folder.path(), std::vector<VoiceInfo>{});
+    QVERIFY(nowhere.window->OnInitDialog());
+    QVERIFY(nowhere.window->pos().x() < 50000);
   }
 
   // "New address" asks first, and then the old address leads nowhere.
