@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSystemTrayIcon>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -275,6 +276,29 @@ class TestMainWindow : public QObject {
     QVERIFY(h.window->Ended());
     QVERIFY(h.prompt.shown.empty());
     QCOMPARE(folder.Read("Brevora.cfg"), WriterFile("mp3", ""));
+  }
+
+  // One click on the tray icon shows the window, or hides it when it is
+  // shown; the icon's tooltip is the status line's first line.
+  void trayClick() {
+    TempFolder folder;
+    folder.Write("Brevora.cfg", WriterFile("text", ""));
+    WindowHarness h;
+    h.trayAvailable = [] { return true; };
+    h.Create(folder.path(), kVoices);
+    QVERIFY(h.window->OnInitDialog());
+    h.window->show();
+    auto* tray = h.window->findChild<QSystemTrayIcon*>();
+    QVERIFY(tray != nullptr);
+    QCOMPARE(
+        tray->toolTip(),
+        QStringLiteral("Brevora: Idle. Run starts the schedule; Run Now makes one run at once."));
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(!h.window->isVisible() && !h.window->WindowVisible());
+    emit tray->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(h.window->isVisible() && h.window->WindowVisible());
+    emit tray->activated(QSystemTrayIcon::Context);  // the menu's own click
+    QVERIFY(h.window->isVisible());
   }
 
   // "Start at login" from a window started with --data-folder starts the
