@@ -85,7 +85,7 @@ FeedSearch CrawlerFeedSearcher::Find(const std::string& address, CancelEvent& ca
   }
   const char* javaHome = std::getenv("JAVA_HOME");
   const std::string command =
-      FeedFinderCommand(SyntaxOf(PlatformFamily::Posix, installFolder_), installFolder_,
+      FeedFinderCommand(SyntaxOf(CurrentPlatformFamily(), installFolder_), installFolder_,
                         javaHome ? std::optional<std::string>(javaHome) : std::nullopt, address);
   auto child = ChildProcess::Spawn(
       SplitCommandLine(command),
