@@ -246,6 +246,41 @@ TEST(PodcastPublishing, Languages) {
   EXPECT_EQ(Iso639Part2("tlh"), "");
 }
 
+// The index read through a parser: the same articles whatever legal form it
+// takes (attributes in another order and quotes, CDATA, comments, character
+// references, another encoding); a document broken part way keeps what
+// came before the break.
+TEST(PodcastPublishing, IndexInOtherLegalForms) {
+  const std::string latin1 =
+      "<?xml version='1.0' encoding='ISO-8859-1'?>\n<!-- by hand -->\n"
+      "<news><channel url='feeds/x.xml' name='Caf\xe9 &amp; Co'><category name=\"World\">"
+      "<article><!-- first --><title><![CDATA[Fish <&> chips]]></title>"
+      "<url>http://a.example/?q=1&amp;r=2</url><date>2026-12-06</date>"
+      "<text>Caf\xe9 &amp; Co/World/01 Fish.txt</text>"
+      "<audio>Caf&#233; &amp; Co/World/01 Fish.mp3</audio><language>fr</language></article>"
+      "<article><title>Two<!-- split -->parts</title><audio>C/W/02 B.mp3</audio></article>"
+      "</category></channel></news>";
+  const std::vector<PodcastArticle> articles = ReadNewsIndex(latin1);
+  ASSERT_EQ(articles.size(), 2u);
+  EXPECT_EQ(articles[0].channel, "Caf\xc3\xa9 & Co");
+  EXPECT_EQ(articles[0].category, "World");
+  EXPECT_EQ(articles[0].title, "Fish <&> chips");
+  EXPECT_EQ(articles[0].url, "http://a.example/?q=1&r=2");
+  EXPECT_EQ(articles[0].textPath, "Caf\xc3\xa9 & Co/World/01 Fish.txt");
+  EXPECT_EQ(articles[0].audioPath, "Caf\xc3\xa9 & Co/World/01 Fish.mp3");
+  EXPECT_EQ(articles[0].language, "fr");
+  EXPECT_EQ(articles[0].track, 1);
+  EXPECT_EQ(articles[1].title, "Twoparts");
+  EXPECT_EQ(articles[1].track, 2);
+  const std::string broken =
+      "<news><channel name=\"C\"><category name=\"W\"><article>"
+      "<title>Kept</title></article><article><title>Cut";
+  const std::vector<PodcastArticle> kept = ReadNewsIndex(broken);
+  ASSERT_GE(kept.size(), 1u);
+  EXPECT_EQ(kept[0].title, "Kept");
+  EXPECT_TRUE(ReadNewsIndex("not xml at all <<<").empty());
+}
+
 // The same articles give the same guids on the next run; with a podcast
 // address every address is absolute.
 TEST(PodcastPublishing, StableGuidsAndAbsoluteAddresses) {

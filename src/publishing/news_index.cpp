@@ -1,6 +1,7 @@
 #include "publishing/news_index.h"
 
 #include <cctype>
+#include <pugixml.hpp>
 
 namespace brevora {
 
@@ -37,17 +38,6 @@ std::string Unescape(std::string_view text) {
   return out;
 }
 
-// The value of attribute `name` in the text of a start tag; empty when none.
-std::string Attribute(std::string_view tag, std::string_view name) {
-  const std::string key = " " + std::string(name) + "=\"";
-  const size_t at = tag.find(key);
-  if (at == std::string_view::npos) return {};
-  const size_t start = at + key.size();
-  const size_t end = tag.find('"', start);
-  if (end == std::string_view::npos) return {};
-  return Unescape(tag.substr(start, end - start));
-}
-
 // The text of element `name` inside `block`; empty when it is not there.
 std::string ElementText(std::string_view block, std::string_view name) {
   const std::string open = "<" + std::string(name) + ">";
@@ -57,6 +47,18 @@ std::string ElementText(std::string_view block, std::string_view name) {
   const size_t end = block.find(close, start + open.size());
   if (end == std::string_view::npos) return {};
   return Unescape(block.substr(start + open.size(), end - start - open.size()));
+}
+
+// The text of an element: its character data and CDATA sections, joined
+// across comments.
+std::string NodeText(const pugi::xml_node& element) {
+  std::string text;
+  for (const pugi::xml_node& child : element.children()) {
+    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
+      text += child.value();
+    }
+  }
+  return text;
 }
 
 int TrackOf(const std::string& fileName) {
@@ -72,35 +74,34 @@ int TrackOf(const std::string& fileName) {
 }  // namespace
 
 std::vector<PodcastArticle> ReadNewsIndex(std::string_view xml) {
+  // Through an XML parser: any legal form of the index reads the same
+  // (attributes in any order or quotes, CDATA, comments, character
+  // references, the encodings XML names); a document broken part way keeps
+  // the articles before the break.
+  pugi::xml_document document;
+  document.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_auto);
   std::vector<PodcastArticle> articles;
-  std::string channel, category;
-  for (size_t at = xml.find('<'); at != std::string_view::npos; at = xml.find('<', at + 1)) {
-    const size_t close = xml.find('>', at);
-    if (close == std::string_view::npos) break;
-    const std::string_view tag = xml.substr(at, close - at + 1);
-    if (tag.starts_with("<channel ")) {
-      channel = Attribute(tag, "name");
-    } else if (tag.starts_with("<category ")) {
-      category = Attribute(tag, "name");
-    } else if (tag == "<article>") {
-      const size_t end = xml.find("</article>", close);
-      if (end == std::string_view::npos) break;
-      const std::string_view block = xml.substr(close + 1, end - close - 1);
-      PodcastArticle article;
-      article.channel = channel;
-      article.category = category;
-      article.title = ElementText(block, "title");
-      article.url = ElementText(block, "url");
-      article.date = ElementText(block, "date");
-      article.language = ElementText(block, "language");
-      article.textPath = ElementText(block, "text");
-      article.audioPath = ElementText(block, "audio");
-      const size_t slash = article.audioPath.rfind('/');
-      article.track = TrackOf(slash == std::string::npos ? article.audioPath
-                                                         : article.audioPath.substr(slash + 1));
-      articles.push_back(std::move(article));
-      at = end;
+  for (const pugi::xpath_node& found : document.select_nodes("//article")) {
+    const pugi::xml_node node = found.node();
+    PodcastArticle article;
+    for (pugi::xml_node up = node.parent(); up; up = up.parent()) {
+      const std::string_view name = up.name();
+      if (name == "category" && article.category.empty()) {
+        article.category = up.attribute("name").value();
+      } else if (name == "channel" && article.channel.empty()) {
+        article.channel = up.attribute("name").value();
+      }
     }
+    article.title = NodeText(node.child("title"));
+    article.url = NodeText(node.child("url"));
+    article.date = NodeText(node.child("date"));
+    article.language = NodeText(node.child("language"));
+    article.textPath = NodeText(node.child("text"));
+    article.audioPath = NodeText(node.child("audio"));
+    const size_t slash = article.audioPath.rfind('/');
+    article.track = TrackOf(slash == std::string::npos ? article.audioPath
+                                                       : article.audioPath.substr(slash + 1));
+    articles.push_back(std::move(article));
   }
   return articles;
 }
