@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Each article's language, from what its page declared and what its text
 // says, and the voice that reads it.
 #include <gtest/gtest.h>

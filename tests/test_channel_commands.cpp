@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adding channels without the editor: from an address (the crawler's feed
 // finder answering), from an OPML file, and listing and exporting them; what
 // Channels.txt holds afterwards, line by line.

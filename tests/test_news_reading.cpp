@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Articles read like the news: pauses, addresses, symbols and quotes.
 #include <gtest/gtest.h>
 

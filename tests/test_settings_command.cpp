@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Setting up without a window: --config shows Brevora.cfg and sets values
 // after checking them as the window does.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "speech/article_language.h"
 
 #include <cld2/public/compact_lang_det.h>
