@@ -97,7 +97,7 @@ TEST(SpeakFile, PathsAndInputs) {
   const std::string log = c.Log();
   EXPECT_NE(log.find("] ERROR - File name is not specified!\r\r\n"), std::string::npos);
   EXPECT_NE(log.find("] ERROR - No file extension!\r\r\n"), std::string::npos);
-  EXPECT_NE(log.find("] ERROR - Error openning the file " + missing + " \r\r\n"),
+  EXPECT_NE(log.find("] ERROR - Error opening the file " + missing + " \r\r\n"),
             std::string::npos);
   EXPECT_EQ(c.LogEntries(), 3);
   EXPECT_FALSE(c.folder.Exists("missing.wav"));
@@ -257,8 +257,8 @@ TEST(ConvertAll, BadArticlesDoNotLoseTheOthers) {
   EXPECT_TRUE(c.folder.Exists("Top/sub/deep.mp3"));
   const std::string log = c.Log();
   const std::string top = c.folder.path() + "Top/";
-  EXPECT_NE(log.find("Error openning the file " + top + "fifo.txt"), std::string::npos) << log;
-  EXPECT_NE(log.find("Error openning the file " + top + "zero.txt"), std::string::npos) << log;
+  EXPECT_NE(log.find("Error opening the file " + top + "fifo.txt"), std::string::npos) << log;
+  EXPECT_NE(log.find("Error opening the file " + top + "zero.txt"), std::string::npos) << log;
   EXPECT_NE(log.find("The file " + top + "huge.txt is larger than 1048576 bytes"),
             std::string::npos)
       << log;

@@ -13,7 +13,7 @@ using testing::ScriptedPrompt;
 using testing::TempFolder;
 
 const char kQuestion[] = "Do you want to save changes into Brevora.cfg file?";
-const char kNoFile[] = "Config file doesnot exist! The default parameters will be used!";
+const char kNoFile[] = "Config file does not exist! The default parameters will be used!";
 
 struct Program {
   TempFolder folder;

@@ -13,13 +13,13 @@
 #include <thread>
 
 #include "config/program_folders.h"
+#include "config/program_settings.h"
 #include "fakes/clock.h"
 #include "fakes/fifo.h"
 #include "fakes/temp_folder.h"
-#include "service/headless_run.h"
-#include "config/program_settings.h"
 #include "platform/file_lock.h"
 #include "platform/network.h"
+#include "service/headless_run.h"
 
 namespace brevora {
 namespace {
@@ -80,6 +80,23 @@ TEST(HeadlessRun, ScheduledRunStoppedBySignal) {
   ASSERT_GT(crawler, 0);
   for (int i = 0; i < 1000 && !testing::ProcessEnded(crawler); ++i) std::this_thread::yield();
   EXPECT_TRUE(testing::ProcessEnded(crawler));
+}
+
+// A second --scheduled on the same data folder is refused with a reason and
+// exit code 2, before it reads a setting; the first one's end frees it.
+TEST(HeadlessRun, OneScheduleAtATime) {
+  Program p;
+  {
+    const auto first = FileLock::TryLock(p.folder.path() + kScheduleLockName);
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(RunScheduled(p.folders, p.out, p.control), 2);
+    EXPECT_EQ(p.out.str(), "Brevora runs on the schedule of the data folder " + p.folder.path() +
+                               " already; this one was not started\n");
+  }
+  p.control.Stop();
+  std::ostringstream out;
+  EXPECT_EQ(RunScheduled(p.folders, out, p.control), 0);
+  EXPECT_TRUE(FileLock::TryLock(p.folder.path() + kScheduleLockName).has_value());
 }
 
 // --run-now while a run of the same data folder goes (its lock is held) is

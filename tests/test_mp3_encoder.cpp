@@ -136,7 +136,7 @@ TEST(EncodeFile, InfoTagWhenLameMakesOne) {
 TEST(EncodeFile, MissingLibrary) {
   TempFolder folder;
   CAudioConverter converter(folder.path() + "Brevora.log", {"libno-such-encoder.so.0"});
-  EXPECT_NE(folder.Read("Brevora.log").find("] ERROR - Error loading lame_enc.DLL\r\r\n"),
+  EXPECT_NE(folder.Read("Brevora.log").find("] ERROR - Error loading the MP3 encoder (libmp3lame.so.0)\r\r\n"),
             std::string::npos);
   folder.Write("a.wav", MakeWav(Tone(100), 16000));
   EXPECT_EQ(converter.EncodeFile(folder.path() + "a.txt"), -1);

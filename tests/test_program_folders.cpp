@@ -23,6 +23,13 @@ TEST(ProgramFolders, WhereTheDataLies) {
   EXPECT_EQ(folders(false, "", "relative", "/home/a/"), "/home/a/.local/share/brevora/");
   EXPECT_EQ(folders(true, "/srv/news", nullptr, "/home/a"), "/srv/news/");
   EXPECT_EQ(folders(false, "/srv/news/", nullptr, nullptr), "/srv/news/");
+  // Without HOME and XDG_DATA_HOME: no data folder (never one below /tmp), and
+  // a reason instead of a start.
+  EXPECT_EQ(folders(false, "", nullptr, nullptr), "");
+  EXPECT_EQ(folders(false, "", "", "relative"), "");
+  EXPECT_EQ(PrepareDataFolder({"/opt/brevora/", ""}),
+            "Neither HOME nor XDG_DATA_HOME names a folder, so Brevora has no data folder; "
+            "give one with --data-folder FOLDER.");
 }
 
 // A first start in a new data folder makes it and gives it the sample channel

@@ -57,7 +57,7 @@ TEST(RunLog, ControlCharactersAreWrittenVisibly) {
   log.SetClockForTesting([] { return At(14, 5, 9); });
   log.LogError(kLogOpenTextFailed, "/w\n[03/15/04 00:00:00 AM] ERROR - forged\r\x7f\t.txt");
   EXPECT_EQ(folder.Read("Brevora.log"),
-            "[03/15/04 14:05:09 PM] ERROR - Error openning the file /w\\x0a[03/15/04 00:00:00 AM] "
+            "[03/15/04 14:05:09 PM] ERROR - Error opening the file /w\\x0a[03/15/04 00:00:00 AM] "
             "ERROR - forged\\x0d\\x7f\\x09.txt \r\r\n");
 }
 

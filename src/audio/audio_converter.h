@@ -23,7 +23,7 @@ inline constexpr int kWavSampleRate = 16000;
 class CAudioConverter : public Converter {
  public:
   // Opens the run log at `logPath`, then loads the encoder from the first of
-  // `encoderNames` that loads ("Error loading lame_enc.DLL" when none does).
+  // `encoderNames` that loads ("Error loading the MP3 encoder (libmp3lame.so.0)" when none does).
   CAudioConverter(const std::string& logPath,
                   const std::vector<std::string>& encoderNames = LameEncoder::DefaultNames());
   ~CAudioConverter() override;

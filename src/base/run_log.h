@@ -11,10 +11,10 @@ namespace brevora {
 
 // The messages of Brevora.log. Each begins with the time stamp's "[%s]".
 inline constexpr char kLogCommandFailed[] = "[%s] ERROR - The following command failed: %s \r\n";
-inline constexpr char kLogLameNotLoaded[] = "[%s] ERROR - Error loading lame_enc.DLL\r\n";
+inline constexpr char kLogLameNotLoaded[] = "[%s] ERROR - Error loading the MP3 encoder (libmp3lame.so.0)\r\n";
 inline constexpr char kLogNoFileName[] = "[%s] ERROR - File name is not specified!\r\n";
 inline constexpr char kLogNoExtension[] = "[%s] ERROR - No file extension!\r\n";
-inline constexpr char kLogOpenTextFailed[] = "[%s] ERROR - Error openning the file %s \r\n";
+inline constexpr char kLogOpenTextFailed[] = "[%s] ERROR - Error opening the file %s \r\n";
 inline constexpr char kLogSpeakError[] = "[%s] ERROR - Speak error: %s\r\n";
 inline constexpr char kLogNoLameInterfaces[] = "[%s] ERROR - Unable to get LAME interfaces.\r\n";
 inline constexpr char kLogOpenWavFailed[] = "[%s] ERROR - Error opening %s \r\n";

@@ -75,7 +75,7 @@ void ReadStartupConfiguration(ConfigurationWindow& window, const std::string& pr
   const std::string path = ConfigPath(programFolder);
   const int cause = ReadConfigurationFile(path, window, prompt);
   if (cause == kFileNotFound) {
-    prompt.Notify("Config file doesnot exist! The default parameters will be used!");
+    prompt.Notify("Config file does not exist! The default parameters will be used!");
     if (WriteDefaultConfiguration(programFolder, prompt)) {
       ReadConfigurationFile(path, window, prompt);
     }

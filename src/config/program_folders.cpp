@@ -26,14 +26,18 @@ ProgramFolders ChooseProgramFolders(const std::string& install, bool installWrit
     folders.data = folders.install;
   } else if (xdgDataHome != nullptr && xdgDataHome[0] == '/') {
     folders.data = WithSlash(xdgDataHome) + "brevora/";
-  } else {
-    folders.data =
-        WithSlash(home != nullptr && home[0] != '\0' ? home : "/tmp") + ".local/share/brevora/";
+  } else if (home != nullptr && home[0] == '/') {
+    folders.data = WithSlash(home) + ".local/share/brevora/";
   }
+  // Else none: never a folder that other users may write to.
   return folders;
 }
 
 std::string PrepareDataFolder(const ProgramFolders& folders) {
+  if (folders.data.empty()) {
+    return "Neither HOME nor XDG_DATA_HOME names a folder, so Brevora has no data folder; "
+           "give one with --data-folder FOLDER.";
+  }
   if (folders.data == folders.install) return {};
   std::error_code error;
   std::filesystem::create_directories(folders.data, error);

@@ -19,7 +19,8 @@ struct ProgramFolders {
 // the command line (`chosen`, not empty) is the data folder; else a writable
 // install folder (a build tree, a portable copy) is both; else the data
 // folder is XDG_DATA_HOME/brevora, or HOME/.local/share/brevora when
-// XDG_DATA_HOME is not set to an absolute path (null: not set).
+// XDG_DATA_HOME is not set to an absolute path (null: not set); empty when
+// neither is (PrepareDataFolder then refuses with the reason).
 ProgramFolders ChooseProgramFolders(const std::string& install, bool installWritable,
                                     const std::string& chosen, const char* xdgDataHome,
                                     const char* home);

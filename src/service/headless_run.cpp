@@ -1,7 +1,9 @@
 #include "service/headless_run.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 
@@ -16,6 +18,7 @@
 #include "config/program_settings.h"
 #include "platform/cancel_event.h"
 #include "platform/file_lock.h"
+#include "platform/program_folder.h"
 #include "run/run_progress.h"
 #include "run/run_worker.h"
 #include "run/schedule.h"
@@ -181,6 +184,11 @@ bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& se
 int RunOnce(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
             Settings& settings) {
   // One run of a data folder at a time, whatever starts it.
+  if (!IsWritableFolder(folders.data)) {
+    out << "The data folder " << folders.data << " cannot be written: " << std::strerror(EACCES)
+        << '\n';
+    return 2;
+  }
   const std::optional<FileLock> lock = FileLock::TryLock(folders.data + kRunLockName);
   if (!lock) {
     out << "A run of the data folder " << folders.data << " is going already\n";
@@ -241,6 +249,19 @@ int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessContro
 
 int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
                  int sharePort) {
+  if (!IsWritableFolder(folders.data)) {
+    out << "The data folder " << folders.data << " cannot be written: " << std::strerror(EACCES)
+        << '\n';
+    return 2;
+  }
+  // One schedule per data folder: two would run, and publish, at the same
+  // minute.
+  const std::optional<FileLock> scheduling = FileLock::TryLock(folders.data + kScheduleLockName);
+  if (!scheduling) {
+    out << "Brevora runs on the schedule of the data folder " << folders.data
+        << " already; this one was not started\n";
+    return 2;
+  }
   Settings settings;
   if (!ReadSettings(folders, out, settings)) return 2;
   ShareServer server;

@@ -14,6 +14,8 @@ struct ProgramFolders;
 
 // The file in the data folder whose lock a run holds while it goes.
 inline constexpr char kRunLockName[] = ".Brevora.run.lock";
+// The file whose lock a running schedule without a window holds.
+inline constexpr char kScheduleLockName[] = ".Brevora.schedule.lock";
 
 // How a run without a window is stopped: Stop (safe in a signal handler, as
 // for SIGTERM and SIGINT) ends the waiting and stops a run in progress as the

@@ -22,7 +22,7 @@ using brevora::testing::WindowHarness;
 
 namespace {
 
-const char kNoFile[] = "Config file doesnot exist! The default parameters will be used!";
+const char kNoFile[] = "Config file does not exist! The default parameters will be used!";
 const char kTextOnly[] =
     "Text-to-speech software has not been installed!\nCurrently, only text format is available!";
 const char kQuestion[] = "Do you want to save changes into Brevora.cfg file?";
