@@ -400,9 +400,15 @@ void CBrevoraDlg::OnVoices() {
             : std::string(),
       UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")),
       {}};
-  CVoicesDlg dialog(programFolder_,
-                    speechVoice_ ? speechVoice_->Voices() : std::vector<VoiceInfo>{}, choice,
-                    *prompt_, this);
+  // The voices as the voice box lists them: the engine may be speaking on
+  // the run's thread.
+  std::vector<VoiceInfo> voices;
+  const QComboBox& box = *controls_.voiceCombo;
+  for (int i = 0; i < box.count(); ++i) {
+    voices.push_back({box.itemText(i).toStdString(), box.itemData(i).toString().toStdString(),
+                      box.itemData(i, kLanguageRole).toString().toStdString()});
+  }
+  CVoicesDlg dialog(programFolder_, std::move(voices), choice, *prompt_, this);
   RunModal({programFolder_, prompt_, fileDialogs_, runModal_, feedSearcher_, installFolder_},
            dialog);
 }
