@@ -64,7 +64,7 @@ ChannelRecord FeedChannel(const std::string& name, const std::string& url) {
   record.url = url;
   record.crawlDepth = 0;
   record.numberOfCharacters = 0;  // the whole article
-  record.linksInLeafNode = 0;  // every item
+  record.linksInLeafNode = 0;     // every item
   // Patterns that match nothing: no link is left out, no item taken for a
   // category feed.
   record.negativeLinkFilter = "m#^zzzzz#i";
@@ -85,6 +85,22 @@ std::vector<ChannelRecord> ReadChannelRecords(std::string_view channelsText) {
     records.push_back(std::move(record));
   }
   return records;
+}
+
+bool ReadChannelsFile(const std::string& programFolder, std::vector<ChannelRecord>& records,
+                      std::string& problem) {
+  std::string text;
+  const int cause = ReadWholeFile(programFolder + "Channels.txt", text);
+  if (cause != kNoError && cause != kFileNotFound) {
+    problem = "Channels.txt cannot be read: " + FileErrorMessage(cause);
+    return false;
+  }
+  records = ReadChannelRecords(text);
+  return true;
+}
+
+bool IsCleanChannelName(std::string_view name) {
+  return !name.empty() && UniqueChannelName(name, {}) == name;
 }
 
 std::string TextWithNewChannels(std::string_view oldText, const std::vector<ChannelRecord>& records,

@@ -33,6 +33,15 @@ bool IsNetAddress(std::string_view url);
 // The channels of Channels.txt (listed and switched off), as records.
 std::vector<ChannelRecord> ReadChannelRecords(std::string_view channelsText);
 
+// The channels of PROGRAM/Channels.txt (none when it is missing); false, with
+// why in `problem`, when it exists but cannot be read.
+bool ReadChannelsFile(const std::string& programFolder, std::vector<ChannelRecord>& records,
+                      std::string& problem);
+
+// Whether a name needs no cleaning to name a channel (UniqueChannelName
+// leaves it as it is among no other names).
+bool IsCleanChannelName(std::string_view name);
+
 // Channels.txt with the records appended, each as SaveChannel appends one.
 // A record whose texts would break its line is refused with
 // CheckChannelTexts' message in `problem`; the text is then empty.

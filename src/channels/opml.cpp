@@ -164,24 +164,6 @@ std::string ExportOpml(const std::vector<ChannelRecord>& channels, std::time_t n
   return writer.text;
 }
 
-namespace {
-
-// The channels of PROGRAM/Channels.txt; false with `problem` when it exists
-// but cannot be read.
-bool ReadChannels(const std::string& programFolder, std::vector<ChannelRecord>& records,
-                  std::string& problem) {
-  std::string text;
-  const int cause = ReadWholeFile(programFolder + "Channels.txt", text);
-  if (cause != kNoError && cause != kFileNotFound) {
-    problem = "Channels.txt cannot be read: " + FileErrorMessage(cause);
-    return false;
-  }
-  records = ReadChannelRecords(text);
-  return true;
-}
-
-}  // namespace
-
 std::string ImportOpmlFile(const std::string& programFolder, const std::string& path,
                            OpmlImport& import) {
   import = {};
@@ -197,7 +179,7 @@ std::string ImportOpmlFile(const std::string& programFolder, const std::string& 
   const std::vector<OpmlFeed> feeds = ReadOpml(text, problem);
   if (!problem.empty()) return path + ": " + problem;
   std::vector<ChannelRecord> records;
-  if (!ReadChannels(programFolder, records, problem)) return problem;
+  if (!ReadChannelsFile(programFolder, records, problem)) return problem;
   OpmlImport found = ImportOpmlFeeds(feeds, records);
   if (!found.added.empty()) {
     problem = AppendChannels(programFolder, found.added);
@@ -212,7 +194,7 @@ std::string ExportOpmlFile(const std::string& programFolder, const std::string& 
   count = 0;
   std::vector<ChannelRecord> records;
   std::string problem;
-  if (!ReadChannels(programFolder, records, problem)) return problem;
+  if (!ReadChannelsFile(programFolder, records, problem)) return problem;
   const int cause = WriteFileAtomically(path, ExportOpml(records, now));
   if (cause != kNoError) return path + " cannot be written: " + FileErrorMessage(cause);
   for (const ChannelRecord& record : records) {

@@ -19,14 +19,10 @@ namespace {
 // file exists but cannot be read.
 bool ReadChannels(const ProgramFolders& folders, std::vector<ChannelRecord>& records,
                   std::ostream& err) {
-  std::string text;
-  const int cause = ReadWholeFile(folders.data + "Channels.txt", text);
-  if (cause != kNoError && cause != kFileNotFound) {
-    err << folders.data << "Channels.txt cannot be read: " << FileErrorMessage(cause) << "\n";
-    return false;
-  }
-  records = ReadChannelRecords(text);
-  return true;
+  std::string problem;
+  if (ReadChannelsFile(folders.data, records, problem)) return true;
+  err << folders.data << problem << "\n";
+  return false;
 }
 
 std::vector<std::string> Names(const std::vector<ChannelRecord>& records) {
@@ -77,7 +73,7 @@ int AddChannelCommand(const ProgramFolders& folders, const std::string& address,
     }
   }
   const std::vector<std::string> taken = Names(records);
-  if (!name.empty() && UniqueChannelName(name, {}) != name) {
+  if (!name.empty() && !IsCleanChannelName(name)) {
     err << "The name " << name << " cannot name a channel: it must be one line of at most "
         << kMaxFeedChannelName << " characters without \"|\" or \",\", not beginning with \"#\".\n";
     return 2;

@@ -180,15 +180,20 @@ bool ReadSettings(const ProgramFolders& folders, std::ostream& out, Settings& se
   return true;
 }
 
+// Whether runs can write the data folder (their lock, the log); false with
+// a line saying so.
+bool DataFolderWritable(const ProgramFolders& folders, std::ostream& out) {
+  if (IsWritableFolder(folders.data)) return true;
+  out << "The data folder " << folders.data << " cannot be written: " << std::strerror(EACCES)
+      << '\n';
+  return false;
+}
+
 // One run; the exit code of --run-now.
 int RunOnce(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
             Settings& settings) {
+  if (!DataFolderWritable(folders, out)) return 2;
   // One run of a data folder at a time, whatever starts it.
-  if (!IsWritableFolder(folders.data)) {
-    out << "The data folder " << folders.data << " cannot be written: " << std::strerror(EACCES)
-        << '\n';
-    return 2;
-  }
   const std::optional<FileLock> lock = FileLock::TryLock(folders.data + kRunLockName);
   if (!lock) {
     out << "A run of the data folder " << folders.data << " is going already\n";
@@ -249,11 +254,7 @@ int RunHeadless(const ProgramFolders& folders, std::ostream& out, HeadlessContro
 
 int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessControl& control,
                  int sharePort) {
-  if (!IsWritableFolder(folders.data)) {
-    out << "The data folder " << folders.data << " cannot be written: " << std::strerror(EACCES)
-        << '\n';
-    return 2;
-  }
+  if (!DataFolderWritable(folders, out)) return 2;
   // One schedule per data folder: two would run, and publish, at the same
   // minute.
   const std::optional<FileLock> scheduling = FileLock::TryLock(folders.data + kScheduleLockName);

@@ -190,7 +190,7 @@ void CFeedSearchDlg::accept() {
   if (Searching() || feedList_->currentRow() < 0) return;
   UserPrompt& prompt = *services_.prompt;
   const ChannelRecord record = Channel();
-  if (!IsRegularChannelName(record.name) || UniqueChannelName(record.name, {}) != record.name) {
+  if (!IsCleanChannelName(record.name)) {
     prompt.Notify(
         "A channel's name begins with a letter from A to Z and holds no \"|\", \",\" or control "
         "characters.");
