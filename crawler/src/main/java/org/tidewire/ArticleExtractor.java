@@ -110,15 +110,15 @@ final class ArticleExtractor {
    * The element that holds the story (of a prepared copy of the page; the page itself is left as
    * it is). Its text may be empty when the page holds none.
    */
-  static Element find(Document page) {
+  static Element find(Document page, Deadline deadline) {
     String title = articleTitle(page);
     Document prepared = page.clone();
-    prepare(prepared);
+    prepare(prepared, deadline);
     Element best = null;
     int bestLength = -1;
     for (int i = 0; i < ATTEMPTS.size(); ++i) {
       Document copy = i + 1 < ATTEMPTS.size() ? prepared.clone() : prepared;
-      Element found = new Reading(ATTEMPTS.get(i), title).grab(copy);
+      Element found = new Reading(ATTEMPTS.get(i), title, deadline).grab(copy);
       int length = found.text().length();
       if (length >= ENOUGH_TEXT) return found;
       if (length > bestLength) {
@@ -130,10 +130,11 @@ final class ArticleExtractor {
   }
 
   /** Rule 1, and the bound on depth. */
-  private static void prepare(Document page) {
+  private static void prepare(Document page, Deadline deadline) {
     flattenDeepElements(page);
     List<Element> gone = new ArrayList<>();
     for (Element element : page.getAllElements()) {
+      deadline.check();
       String name = element.normalName();
       if (LEFT_OUT.contains(name) || isHidden(element)) {
         gone.add(element);
@@ -141,7 +142,7 @@ final class ArticleExtractor {
         element.tagName("span");
       }
     }
-    for (Element element : gone) element.remove();
+    removeAll(gone);
     paragraphsFromBreaks(page);
   }
 
@@ -268,6 +269,32 @@ final class ArticleExtractor {
     return children;
   }
 
+  /**
+   * Removes the elements from the page, each parent's list of children rebuilt once, so that the
+   * whole costs the length of those lists rather than a pass over a list for each element.
+   */
+  static void removeAll(List<Element> elements) {
+    Map<Element, Set<Node>> byParent = new IdentityHashMap<>();
+    for (Element element : elements) {
+      Element parent = element.parent();
+      if (parent != null) {
+        byParent.computeIfAbsent(parent, key -> java.util.Collections.newSetFromMap(
+            new IdentityHashMap<>())).add(element);
+      }
+    }
+    for (Map.Entry<Element, Set<Node>> entry : byParent.entrySet()) {
+      Element parent = entry.getKey();
+      Set<Node> gone = entry.getValue();
+      if (gone.size() == 1) {
+        gone.iterator().next().remove();
+        continue;
+      }
+      for (Node child : detachChildren(parent)) {
+        if (!gone.contains(child)) parent.appendChild(child);
+      }
+    }
+  }
+
   /** Removes blanks and breaks at the paragraph's end; an empty paragraph goes. */
   private static void trimTrailing(Element paragraph) {
     while (paragraph.childNodeSize() > 0
@@ -298,12 +325,14 @@ final class ArticleExtractor {
   private static final class Reading {
     private final Rules rules;
     private final String title;
+    private final Deadline deadline;
     private boolean titleHeadingRemoved;
     private final Map<Element, Double> scores = new IdentityHashMap<>();
 
-    Reading(Rules rules, String title) {
+    Reading(Rules rules, String title, Deadline deadline) {
       this.rules = rules;
       this.title = title;
+      this.deadline = deadline;
     }
 
     Element grab(Document page) {
@@ -319,9 +348,13 @@ final class ArticleExtractor {
     /** Rule 2, and the elements rule 3 scores, in one walk of the page. */
     private List<Element> walk(Element body) {
       List<Element> toScore = new ArrayList<>();
+      // Left out after the walk, all at once: a removal from a long list of children one at a
+      // time would cost the length of the list each time.
+      List<Element> gone = new ArrayList<>();
       Deque<Element> stack = new ArrayDeque<>();
       stack.push(body);
       while (!stack.isEmpty()) {
+        deadline.check();
         Element element = stack.pop();
         String name = element.normalName();
         if (element != body && rules.stripUnlikely) {
@@ -329,11 +362,11 @@ final class ArticleExtractor {
           if (UNLIKELY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()
               && !name.equals("body") && !name.equals("a") && !hasAncestor(element, "table", 3)
               && !hasAncestor(element, "code", 3)) {
-            element.remove();
+            gone.add(element);
             continue;
           }
           if (UNLIKELY_ROLES.contains(element.attr("role").toLowerCase(Locale.ROOT))) {
-            element.remove();
+            gone.add(element);
             continue;
           }
         }
@@ -341,11 +374,11 @@ final class ArticleExtractor {
         if (!titleHeadingRemoved && (name.equals("h1") || name.equals("h2"))
             && similarity(title, element.text()) > 0.75) {
           titleHeadingRemoved = true;
-          element.remove();
+          gone.add(element);
           continue;
         }
         if (element != body && EMPTY_REMOVABLE.contains(name) && isWithoutContent(element)) {
-          element.remove();
+          gone.add(element);
           continue;
         }
         if (SCORED.contains(name)) toScore.add(element);
@@ -365,6 +398,7 @@ final class ArticleExtractor {
         }
         pushChildren(stack, element);
       }
+      removeAll(gone);
       return toScore;
     }
 
@@ -429,6 +463,7 @@ final class ArticleExtractor {
     private List<Element> score(List<Element> toScore) {
       List<Element> candidates = new ArrayList<>();
       for (Element element : toScore) {
+        deadline.check();
         if (element.parent() == null || !attached(element)) continue;
         String text = element.text();
         if (text.length() < 25) continue;
@@ -551,7 +586,8 @@ final class ArticleExtractor {
       }
       double topScore = scoreOf(top);
       double threshold = Math.max(10, topScore * 0.2);
-      for (Element sibling : new ArrayList<>(top.parent().children())) {
+      List<Element> story = new ArrayList<>();
+      for (Element sibling : top.parent().children()) {
         boolean append = sibling == top;
         if (!append) {
           double bonus = !top.className().isEmpty() && sibling.className().equals(top.className())
@@ -568,42 +604,58 @@ final class ArticleExtractor {
             }
           }
         }
-        if (append) article.appendChild(sibling);
+        if (append) story.add(sibling);
       }
+      // The page is not read again, so its siblings are taken out all at once.
+      detachChildren(top.parent());
+      for (Element element : story) article.appendChild(element);
       return article;
     }
 
     /** Rule 6. */
     private void clean(Element article) {
-      if (rules.cleanConditionally) {
-        cleanConditionally(article, "form");
-        cleanConditionally(article, "fieldset");
-      }
-      for (Element element : article.select("footer, aside, link")) element.remove();
+      if (rules.cleanConditionally) cleanConditionally(article, Set.of("form", "fieldset"));
+      removeAll(article.select("footer, aside, link"));
+      List<Element> shareBars = new ArrayList<>();
       for (Element child : article.children()) {
         for (Element element : child.getAllElements()) {
-          if (element == child || element.parent() == null) continue;
+          if (element == child) continue;
           String match = element.className() + " " + element.id();
-          if (SHARE.matcher(match).find() && element.text().length() < 500) element.remove();
+          if (SHARE.matcher(match).find() && element.text().length() < 500) shareBars.add(element);
         }
       }
+      removeAll(shareBars);
+      List<Element> headings = new ArrayList<>();
       for (Element heading : article.select("h1, h2")) {
-        if (classWeight(heading) < 0) heading.remove();
+        if (classWeight(heading) < 0) headings.add(heading);
       }
-      if (rules.cleanConditionally) {
-        cleanConditionally(article, "table");
-        cleanConditionally(article, "ul");
-        cleanConditionally(article, "div");
-      }
+      removeAll(headings);
+      if (rules.cleanConditionally) cleanConditionally(article, Set.of("table", "ul", "div"));
     }
 
-    /** Leaves out the elements of that name that look like furniture, innermost first. */
-    private void cleanConditionally(Element article, String name) {
-      List<Element> elements = article.getElementsByTag(name);
-      for (int i = elements.size() - 1; i >= 0; --i) {
-        Element element = elements.get(i);
-        if (element == article || element.parent() == null) continue;
-        if (isFurniture(element)) element.remove();
+    /**
+     * Leaves out the elements of those names that look like furniture, innermost first: each
+     * element is judged after what it holds was cleaned, and the children an element loses go in
+     * one pass over its list of children.
+     */
+    private void cleanConditionally(Element article, Set<String> names) {
+      record Visit(Element element, boolean childrenDone) {}
+      Deque<Visit> stack = new ArrayDeque<>();
+      stack.push(new Visit(article, false));
+      while (!stack.isEmpty()) {
+        deadline.check();
+        Visit visit = stack.pop();
+        Element element = visit.element();
+        if (!visit.childrenDone()) {
+          stack.push(new Visit(element, true));
+          for (Element child : element.children()) stack.push(new Visit(child, false));
+          continue;
+        }
+        List<Element> furniture = new ArrayList<>();
+        for (Element child : element.children()) {
+          if (names.contains(child.normalName()) && isFurniture(child)) furniture.add(child);
+        }
+        removeAll(furniture);
       }
     }
 

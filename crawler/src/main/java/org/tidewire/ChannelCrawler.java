@@ -50,6 +50,7 @@ final class ChannelCrawler {
   private long charsKept;
   private String stopReason; // why the channel reads no more documents; null while it reads
   private int notRead;
+  private Deadline documentDeadline = Deadline.NONE; // of the document read last
 
   /** A document the channel did not read because it stopped reading; counted, not logged. */
   private static final class NotRead extends IOException {
@@ -200,6 +201,7 @@ final class ChannelCrawler {
     }
     if (obeyRobots && !fetcher.allowedByRobots(uri)) return null;
     ++pagesRead;
+    documentDeadline = fetcher.documentDeadline();
     try {
       return fetcher.get(uri);
     } catch (IOException e) {
@@ -337,7 +339,13 @@ final class ChannelCrawler {
     ArrayDeque<Link> queue = new ArrayDeque<>();
     Set<String> seen = new HashSet<>();
     seen.add(withoutFragment(startPage.uri()).toString());
-    if (channel.crawlDepth <= 0) keep(main, article(startPage, first, ""));
+    if (channel.crawlDepth <= 0) {
+      try {
+        keep(main, article(startPage, first, ""));
+      } catch (IOException e) {
+        logFailure(startPage.uri().toString(), e);
+      }
+    }
     queue.add(new Link(startPage.uri(), 0));
     Document current = first;
     Fetcher.Response currentResponse = startPage;
@@ -417,14 +425,21 @@ final class ChannelCrawler {
     }
   }
 
-  private News.Article article(Fetcher.Response page, Document document, String linkText) {
+  private News.Article article(Fetcher.Response page, Document document, String linkText)
+      throws IOException {
     return new News.Article(titleOf(document, linkText.isEmpty() ? "Untitled" : linkText),
         page.uri().toString(), "", articleText(document, page),
         Languages.ofPage(document, page.language()));
   }
 
-  private String articleText(Document document, Fetcher.Response page) {
-    return cut(TextRules.articleText(document.outerHtml(), page.uri().toString(), channel));
+  /** The page's article text; an IOException when finding it outlasts the document's time. */
+  private String articleText(Document document, Fetcher.Response page) throws IOException {
+    try {
+      return cut(TextRules.articleText(document.outerHtml(), page.uri().toString(), channel,
+          documentDeadline));
+    } catch (Deadline.Exceeded e) {
+      throw new IOException("its text was not found within the time limit of a document");
+    }
   }
 
   /** The text within the channel's "Number of Characters" and the limit of one article. */

@@ -100,6 +100,15 @@ final class Fetcher {
     return System.nanoTime() - channelEnd >= 0;
   }
 
+  /**
+   * The deadline of a document whose reading starts now: the document's time limit, or the
+   * channel's end where that comes first. The work on what was read counts against it too.
+   */
+  Deadline documentDeadline() {
+    long documentEnd = System.nanoTime() + limits.document().toNanos();
+    return Deadline.at(documentEnd - channelEnd < 0 ? documentEnd : channelEnd);
+  }
+
   Response get(URI uri) throws IOException {
     if ("file".equalsIgnoreCase(uri.getScheme())) {
       try {

@@ -37,6 +37,12 @@ final class TextRules {
   private TextRules() {}
 
   static String articleText(String html, String baseUri, ChannelSettings channel) {
+    return articleText(html, baseUri, channel, Deadline.NONE);
+  }
+
+  /** The article text, while the deadline allows; Deadline.Exceeded when it passes. */
+  static String articleText(String html, String baseUri, ChannelSettings channel,
+      Deadline deadline) {
     String source = html;
     if (channel.useRemarkString && !channel.startRemarkString.isEmpty()) {
       int start = source.indexOf(channel.startRemarkString);
@@ -46,7 +52,7 @@ final class TextRules {
       source = end < 0 ? source.substring(start) : source.substring(start, end);
     }
     Document page = Jsoup.parse(source, baseUri);
-    Element story = ArticleExtractor.find(page);
+    Element story = ArticleExtractor.find(page, deadline);
     List<String> paragraphs = channel.useParagraphTag
         ? paragraphs(story, channel.paragraphEndExists) : new ArrayList<>(List.of(lines(story)));
     paragraphs.removeIf(String::isEmpty);

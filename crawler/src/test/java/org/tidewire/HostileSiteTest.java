@@ -2,6 +2,7 @@ package org.tidewire;
 
 import static org.junit.Assert.assertEquals;
 import static org.junit.Assert.assertFalse;
+import static org.junit.Assert.assertThrows;
 import static org.junit.Assert.assertTrue;
 
 import java.io.IOException;
@@ -111,6 +112,27 @@ public class HostileSiteTest {
         TestFiles.channel("C", "u", "5", "0").trim()));
     assertEquals(50_000, text.split("\n").length);
     assertTrue(text.startsWith("Deep text.\nDeep text.\n"));
+  }
+
+  // Text is taken in time that grows with the page, however wide: hundreds of thousands of
+  // empty blocks, links around paragraphs or form controls beside the story; and finding it stops
+  // at the document's deadline, keeping nothing.
+  @Test(timeout = 120000)
+  public void widePages() {
+    String story = "<p>" + "The council voted on Tuesday to open the bridge, and the mayor said the"
+        + " town had waited long enough. ".repeat(4) + "</p>";
+    ChannelSettings rules = ChannelSettings.parseLine(TestFiles.channel("C", "u").trim());
+    for (String filler : List.of("<div></div>", "<a href=/x><p>x</p></a>", "<input>")) {
+      String page = "<html><body><div class=story>" + story + story + "</div><div>"
+          + filler.repeat(filler.length() > 12 ? 300_000 : 450_000) + "</div></body></html>";
+      String text = TextRules.articleText(page, "", rules,
+          Deadline.at(System.nanoTime() + Duration.ofSeconds(60).toNanos()));
+      assertEquals(filler, 2, text.split("\n").length);
+      assertTrue(filler, text.startsWith("The council voted"));
+    }
+    String page = "<p>Text of the story, long enough to count.</p>".repeat(5_000);
+    assertThrows(Deadline.Exceeded.class,
+        () -> TextRules.articleText(page, "", rules, Deadline.at(System.nanoTime())));
   }
 
   // A document ends within its own limit, redirects included; a channel within its limit, then
