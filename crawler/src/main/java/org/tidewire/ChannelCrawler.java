@@ -48,6 +48,9 @@ final class ChannelCrawler {
   private Path localRoot; // the folder whose files a local channel may read; null: none
   private int pagesRead;
   private long charsKept;
+  private int articlesKept;
+  private final Map<String, Failures> failures = new LinkedHashMap<>(); // by cause, in order
+  private boolean loggedAny; // whether an entry of this channel was logged
   private String stopReason; // why the channel reads no more documents; null while it reads
   private int notRead;
   private Deadline documentDeadline = Deadline.NONE; // of the document read last
@@ -95,8 +98,9 @@ final class ChannelCrawler {
           + (e instanceof NotRead ? stopReason : e.getMessage()));
     }
     if (response.isEmpty()) throw new ChannelFailure("the document " + channel.url + " is empty");
+    Feeds.Feed feed = null;
     try {
-      Feeds.Feed feed = feedOf(response);
+      feed = feedOf(response);
       String type = mediaType(response.contentType());
       if (feed == null && !type.isEmpty() && !type.contains("html") && !type.contains("xml")
           && !type.startsWith("text/")) {
@@ -108,7 +112,13 @@ final class ChannelCrawler {
         crawlSite(response, result);
       }
     } finally {
-      logNotRead();
+      logFailures();
+    }
+    if (!loggedAny && result.categories.stream().allMatch(c -> c.articles.isEmpty())) {
+      log.error("Channel " + channel.name + ": nothing was read from " + channel.url + ": "
+          + (feed == null ? "its pages hold no article the channel's filters and rules take"
+              : feed.items().isEmpty() ? "its feed has no items"
+              : "its feed's items have neither a page to read nor text"));
     }
     return result;
   }
@@ -125,11 +135,34 @@ final class ChannelCrawler {
     return result;
   }
 
-  private void logNotRead() {
+  /**
+   * Logs the channel's failures, one entry per cause: "Channel C: ADDRESS: CAUSE", or with more
+   * than one address "Channel C: ADDRESS and N more: CAUSE"; then the links it did not read.
+   */
+  private void logFailures() {
+    for (Map.Entry<String, Failures> entry : failures.entrySet()) {
+      Failures failure = entry.getValue();
+      log.error("Channel " + channel.name + ": " + failure.first
+          + (failure.count == 1 ? "" : " and " + (failure.count - 1) + " more") + ": "
+          + entry.getKey());
+    }
+    loggedAny |= !failures.isEmpty();
+    failures.clear();
     if (notRead > 0) {
       log.error(notRead + (notRead == 1 ? " link of " : " links of ") + channel.name
           + " were not read: " + stopReason);
+      loggedAny = true;
       notRead = 0;
+    }
+  }
+
+  /** The addresses that failed for one cause: the first of them, and how many. */
+  private static final class Failures {
+    final String first;
+    int count;
+
+    Failures(String first) {
+      this.first = first;
     }
   }
 
@@ -217,22 +250,33 @@ final class ChannelCrawler {
     return timeLimit + " was reached";
   }
 
-  /** Logs the failure of one item, page or feed; one that was not read is only counted. */
+  /**
+   * Notes the failure of one item, page or feed for the log (see logFailures); one that was not
+   * read, or that failed once the channel's time was up, is only counted.
+   */
   private void logFailure(String address, Exception failure) {
     if (failure instanceof NotRead) return;
+    if (fetcher.channelTimeIsUp()) {
+      if (stopReason == null) stopReason = timeUp();
+      ++notRead;
+      return;
+    }
     String cause = failure instanceof IOException ? failure.getMessage() : failure.toString();
-    log.error("Channel " + channel.name + ": " + address + ": " + cause);
+    failures.computeIfAbsent(String.valueOf(cause), key -> new Failures(address)).count++;
   }
 
-  /** Adds the article while the channel's text limit allows. */
+  /** Adds the article while the channel's limits of text and of articles allow. */
   private void keep(News.Category category, News.Article article) {
-    if (charsKept + article.text().length() > limits.channelChars()) {
+    boolean full = articlesKept >= limits.articles();
+    if (full || charsKept + article.text().length() > limits.channelChars()) {
       if (stopReason == null) {
-        stopReason = "the text limit of " + limits.channelChars() + " characters was reached";
+        stopReason = full ? "the limit of " + limits.articles() + " articles was reached"
+            : "the text limit of " + limits.channelChars() + " characters was reached";
       }
       ++notRead;
       return;
     }
+    ++articlesKept;
     charsKept += article.text().length();
     category.articles.add(article);
   }
@@ -255,8 +299,8 @@ final class ChannelCrawler {
     if (!categoryFeed) {
       News.Category category =
           new News.Category(feed.title().isEmpty() ? channel.name : feed.title());
+      result.categories.add(category); // what it holds is kept should a later item fail
       addFeedArticles(feed, base, category);
-      result.categories.add(category);
       return;
     }
     int count = 0;
@@ -285,8 +329,8 @@ final class ChannelCrawler {
         }
         News.Category category = new News.Category(
             item.title().isEmpty() ? categoryFeedDocument.title() : item.title());
-        addFeedArticles(categoryFeedDocument, response.base(), category);
         result.categories.add(category);
+        addFeedArticles(categoryFeedDocument, response.base(), category);
       } catch (IOException | RuntimeException e) {
         logFailure(address.toString(), e);
       }
@@ -314,7 +358,10 @@ final class ChannelCrawler {
           if (title.isEmpty()) title = titleOf(document, "");
           language = Languages.first(Languages.ofPage(document, page.language()), language);
         } catch (IOException | RuntimeException e) {
-          logFailure(address.toString(), e instanceof IOException && !item.description().isEmpty()
+          // A link not read whose description is spoken is no loss; one not kept is counted there.
+          if (e instanceof NotRead && !cut(item.description()).isEmpty()) --notRead;
+          logFailure(address.toString(), e instanceof IOException && !(e instanceof NotRead)
+              && !item.description().isEmpty()
               ? new IOException(e.getMessage() + "; the feed's description is spoken instead") : e);
         }
       }
@@ -334,6 +381,7 @@ final class ChannelCrawler {
     Set<String> hosts = allowedHosts(startPage.uri());
     Document first = html(startPage);
     News.Category main = new News.Category(titleOf(first, channel.name));
+    result.categories.add(main); // first, and kept should a later page fail; left out if empty
     int feeds = 0;
     record Link(URI uri, int depth) {}
     ArrayDeque<Link> queue = new ArrayDeque<>();
@@ -391,7 +439,7 @@ final class ChannelCrawler {
         }
       }
     }
-    if (!main.articles.isEmpty()) result.categories.add(0, main);
+    if (main.articles.isEmpty()) result.categories.remove(main);
   }
 
   private void readLinkedFeed(URI address, String text, News.Channel result) {
@@ -402,8 +450,8 @@ final class ChannelCrawler {
       if (feed == null) throw new IOException("not a news feed");
       News.Category category = new News.Category(!feed.title().isEmpty() ? feed.title()
           : text.isEmpty() ? address.toString() : text);
-      addFeedArticles(feed, response.base(), category);
       result.categories.add(category);
+      addFeedArticles(feed, response.base(), category);
     } catch (IOException | RuntimeException e) {
       logFailure(address.toString(), e);
     }

@@ -17,15 +17,20 @@ import java.time.Duration;
  * @param pages documents read per channel
  * @param articleChars characters kept of one article's text
  * @param channelChars characters of article text kept per channel
+ * @param articles articles kept per channel, however short (a feed may hold a great many)
  */
 record Limits(Duration connect, Duration answer, Duration document, Duration channel,
     Duration crawl, int maxBytes, int maxRedirects, int pages, int articleChars,
-    int channelChars) {
+    int channelChars, int articles) {
 
   static Limits standard() {
     return new Limits(Duration.ofSeconds(10), Duration.ofSeconds(30), Duration.ofSeconds(60),
-        Duration.ofMinutes(10), Duration.ofMinutes(30), 5 << 20, 5, 200, 250_000, 4_000_000);
+        Duration.ofMinutes(10), Duration.ofMinutes(30), 5 << 20, 5, 200, 250_000, 4_000_000,
+        1_000);
   }
+
+  /** Characters of an article's title, or a category's name, kept: it is one spoken line. */
+  static final int TITLE_CHARS = 500;
 
   /**
    * How long the crawl waits past its own limit for channels to end their last document; a channel
@@ -36,32 +41,37 @@ record Limits(Duration connect, Duration answer, Duration document, Duration cha
 
   Limits withAnswer(Duration value) {
     return new Limits(connect, value, document, channel, crawl, maxBytes, maxRedirects, pages,
-        articleChars, channelChars);
+        articleChars, channelChars, articles);
   }
 
   Limits withDocument(Duration value) {
     return new Limits(connect, answer, value, channel, crawl, maxBytes, maxRedirects, pages,
-        articleChars, channelChars);
+        articleChars, channelChars, articles);
   }
 
   Limits withChannel(Duration value) {
     return new Limits(connect, answer, document, value, crawl, maxBytes, maxRedirects, pages,
-        articleChars, channelChars);
+        articleChars, channelChars, articles);
   }
 
   Limits withCrawl(Duration value) {
     return new Limits(connect, answer, document, channel, value, maxBytes, maxRedirects, pages,
-        articleChars, channelChars);
+        articleChars, channelChars, articles);
   }
 
   Limits withPages(int value) {
     return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, value,
-        articleChars, channelChars);
+        articleChars, channelChars, articles);
   }
 
   Limits withChannelChars(int value) {
     return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, pages,
-        articleChars, value);
+        articleChars, value, articles);
+  }
+
+  Limits withArticles(int value) {
+    return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, pages,
+        articleChars, channelChars, value);
   }
 
   /** A duration as a log entry names it: "10 minutes", "60 seconds". */

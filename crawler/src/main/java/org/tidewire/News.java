@@ -8,12 +8,13 @@ final class News {
   private News() {}
 
   /**
-   * An article; its title is one line (see oneLine), as it is spoken, listed and named. Its
-   * language is what its page or feed declares (a clean BCP 47 tag, see Languages), or "".
+   * An article; its title is one line (see oneLine) of at most Limits.TITLE_CHARS characters
+   * (see titleLine), as it is spoken, listed and named. Its language is what its page or feed
+   * declares (a clean BCP 47 tag, see Languages), or "".
    */
   record Article(String title, String url, String date, String text, String language) {
     Article {
-      title = oneLine(title);
+      title = titleLine(title);
       language = Languages.clean(language);
     }
 
@@ -27,7 +28,7 @@ final class News {
     final List<Article> articles = new ArrayList<>();
 
     Category(String name) {
-      this.name = oneLine(name);
+      this.name = titleLine(name);
     }
   }
 
@@ -40,6 +41,19 @@ final class News {
       this.name = name;
       this.url = url;
     }
+  }
+
+  /**
+   * A title as one line (see oneLine) of at most Limits.TITLE_CHARS characters: a longer one is
+   * cut at its last blank within them, or where it has none, after the last whole character.
+   */
+  static String titleLine(String text) {
+    int limit = Limits.TITLE_CHARS;
+    String line = oneLine(text);
+    if (line.length() <= limit) return line;
+    int end = line.lastIndexOf(' ', limit);
+    if (end <= 0) end = Character.isLowSurrogate(line.charAt(limit)) ? limit - 1 : limit;
+    return line.substring(0, end).trim();
   }
 
   /**

@@ -56,6 +56,9 @@ final class OutputWriter {
     } catch (IOException | RuntimeException e) {
       log.error("The crawler cannot write its results: " + describe(e));
       return false;
+    } catch (OutOfMemoryError e) {
+      log.error("The crawler cannot write its results: out of memory");
+      return false;
     }
   }
 
@@ -82,6 +85,11 @@ final class OutputWriter {
         xml.append(channelXml);
       } catch (IOException | RuntimeException e) {
         log.error("Channel " + channel.name + ": its files cannot be written: " + describe(e));
+        complete = false;
+      } catch (OutOfMemoryError e) {
+        // The channel's articles go, so that the others are still written.
+        channel.categories.clear();
+        log.error("Channel " + channel.name + ": its files cannot be written: out of memory");
         complete = false;
       }
     }

@@ -79,11 +79,12 @@ public class HostileSiteTest {
           "Remote/Remote.m3u", "Remote/Remote/01 Good.txt", "index.html"), files(top));
       assertEquals("Good\n\nRemote text.\n", program.read("work/Top/Remote/Remote/01 Good.txt"));
       assertEquals("Inside\n\nLocal text.\n", program.read("work/Top/Local/Local/01 Inside.txt"));
+      // One entry per channel and cause, naming the first address and counting the others.
       List<String> log = logEntries(program);
-      assertEquals(log.toString(), 4, log.size());
-      assertTrue(log.toString(), log.contains("Channel Remote: file:" + secret
-          + ": not an address the channel may read"));
-      assertTrue(log.toString(), log.contains("Channel Local: ../../secret.txt: "
+      assertEquals(log.toString(), 2, log.size());
+      assertTrue(log.toString(), log.contains("Channel Remote: " + secret.toUri()
+          + " and 1 more: not an address the channel may read"));
+      assertTrue(log.toString(), log.contains("Channel Local: ../../secret.txt and 1 more: "
           + "not an address the channel may read"));
     }
   }
@@ -191,9 +192,10 @@ public class HostileSiteTest {
       assertEquals("First\n\nOne.\n", program.read("work/Top/Cats/One/01 First.txt"));
       assertEquals("Second\n\nTwo.\n", program.read("work/Top/Cats/Two/01 Second.txt"));
       assertEquals("Third\n\nThree.\n", program.read("work/Top/Cats/Three/01 Third.txt"));
-      List<String> log = logEntries(program);
-      assertEquals(log.toString(), bad.size(), log.size());
-      for (String entry : log) assertTrue(entry, entry.startsWith("Channel Cats: "));
+      assertEquals(List.of("Channel Cats: http:///x.html and 4 more: not an address the channel"
+          + " may read", "Channel Cats: " + site.base + "/space: redirect to an invalid address",
+          "Channel Cats: " + site.base + "/data: redirect to data:text/html,hi"),
+          logEntries(program));
     }
   }
 
@@ -287,6 +289,46 @@ public class HostileSiteTest {
           Files.readAllLines(program.root.resolve("work/Top/Feed/Feed.m3u")));
       assertTrue(program.read("work/Top/Feed/Feed/02 Line one http___evil.example_x.txt")
           .startsWith("Line one http://evil.example/x\n\nTwo."));
+    }
+  }
+
+  // A channel of many tiny items keeps a bounded number of articles, and says once what it did
+  // not read, each item counted once; pages that fail for one cause are one entry; a title of
+  // megabytes is cut at a word; a channel that yields nothing says why.
+  @Test
+  public void articleCountTitlesAndEntries() throws Exception {
+    try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
+      StringBuilder items = new StringBuilder();
+      for (int i = 0; i < 12; ++i) {
+        items.append("<item><title>Item ").append(i).append("</title><link>/gone/").append(i)
+            .append("</link><description>Text ").append(i).append(".</description></item>");
+      }
+      String huge = "word ".repeat(400_000);
+      site.page("/many.xml", RSS, TestSite.rss("Many").replace("</channel>", items + "</channel>"))
+          .page("/long.xml", RSS, TestSite.rss("Long", "<link>/story</link>"))
+          .page("/story", "text/html", "<html><head><meta property=og:title content=\"" + huge
+              + "\"></head><body><p>The story.</p></body></html>")
+          .page("/empty.xml", RSS, TestSite.rss("Empty"));
+      program.write("Channels.txt", TestFiles.channel("Many", site.base + "/many.xml")
+          + TestFiles.channel("Long", site.base + "/long.xml", "3", "1")
+          + TestFiles.channel("Empty", site.base + "/empty.xml"));
+
+      assertEquals(0, crawl(program, "Many", Limits.standard().withArticles(5)));
+      assertEquals(5, files(program.root.resolve("work/Top/Many/Many")).size());
+      assertEquals("Item 4\n\nText 4.\n", program.read("work/Top/Many/Many/05 Item 4.txt"));
+      assertEquals(List.of("Channel Many: " + site.base + "/gone/0 and 5 more: HTTP 404 Not Found;"
+          + " the feed's description is spoken instead",
+          "7 links of Many were not read: the limit of 5 articles was reached"), logEntries(program));
+
+      assertEquals(0, crawl(program, "Long", Limits.standard()));
+      String title = program.read("work/Top/NewsXML.xml").replaceAll("(?s).*<title>(.*?)</title>.*",
+          "$1");
+      assertEquals(Limits.TITLE_CHARS - 1, title.length());
+      assertEquals("word ".repeat(100).trim(), title);
+
+      assertEquals(0, crawl(program, "Empty", Limits.standard()));
+      assertEquals(List.of("Channel Empty: nothing was read from " + site.base + "/empty.xml: its"
+          + " feed has no items"), logEntries(program));
     }
   }
 
