@@ -19,14 +19,18 @@ import org.mozilla.universalchardet.UniversalDetector;
  *   <li>a byte order mark decides;
  *   <li>without one, the zero bytes of UTF-16 or UTF-32 text show it ("<" as 00 3C, 3C 00 ...);
  *   <li>else the first charset named by the answer's header, the XML prolog or an HTML meta tag
- *       that decodes the bytes cleanly;
+ *       that decodes the bytes cleanly and leaves their markup markup: a name of UTF-16 or UTF-32
+ *       on bytes that are neither (a page that says "utf-16" in ASCII), or of any charset that
+ *       would turn the document's first "<" into something else, loses to the bytes, as it does
+ *       in browsers. Named UTF-8 whose well-formed sequences outnumber its stray bytes stays
+ *       UTF-8: one bad byte does not make a page of another charset;
  *   <li>else UTF-8 when the bytes are clean UTF-8; else the charset the bytes suggest (by the
- *       statistics of each language's encodings); else Windows-1252.
+ *       statistics of each language's encodings, over the whole document); else Windows-1252.
  * </ol>
  *
  * Text said to be ISO-8859-1 (or ASCII) that holds the bytes 80-9F is read as Windows-1252, as
  * browsers read it: those bytes are quotes and dashes there, and nothing printable in Latin-1.
- * Bytes that do not decode become U+FFFD.
+ * Bytes that do not decode are left out.
  */
 final class Charsets {
   private Charsets() {}
@@ -50,7 +54,8 @@ final class Charsets {
     Charset charset = charsetOf(bytes, declared);
     if (used != null) used.add(charset.name());
     int skip = bomLength(bytes);
-    return new String(bytes, skip, bytes.length - skip, charset);
+    String text = new String(bytes, skip, bytes.length - skip, charset);
+    return text.indexOf('\uFFFD') < 0 ? text : text.replace("\uFFFD", "");
   }
 
   static Charset charsetOf(byte[] bytes, String declared) {
@@ -60,9 +65,10 @@ final class Charsets {
     if (wide != null) return wide;
     for (String name : namedCharsets(bytes, declared)) {
       Charset charset = known(name);
-      if (charset == null) continue;
+      if (charset == null || isWide(charset) || !keepsMarkup(bytes, charset)) continue;
       if (isLatin1(charset) && hasC1Bytes(bytes)) charset = WINDOWS_1252;
       if (decodesCleanly(bytes, charset)) return charset;
+      if (charset.equals(StandardCharsets.UTF_8) && mostlyUtf8(bytes)) return charset;
     }
     if (decodesCleanly(bytes, StandardCharsets.UTF_8)) return StandardCharsets.UTF_8;
     Charset detected = detected(bytes);
@@ -92,6 +98,50 @@ final class Charsets {
     } catch (IllegalArgumentException e) {
       return null;
     }
+  }
+
+  /** UTF-16 and UTF-32, which bytes without their zero bytes or mark cannot be. */
+  private static boolean isWide(Charset charset) {
+    String name = charset.name().toUpperCase(Locale.ROOT);
+    return name.startsWith("UTF-16") || name.startsWith("UTF-32") || name.startsWith("X-UTF-16")
+        || name.startsWith("X-UTF-32");
+  }
+
+  /** Whether the document's first "<" (its first markup) stays "<" in the charset. */
+  private static boolean keepsMarkup(byte[] bytes, Charset charset) {
+    int first = -1;
+    for (int i = 0; i < Math.min(bytes.length, SNIFF_BYTES) && first < 0; ++i) {
+      if (bytes[i] == '<') first = i;
+    }
+    if (first < 0) return true;
+    String head = new String(bytes, 0, first + 1, charset);
+    return head.endsWith("<");
+  }
+
+  /**
+   * Whether the bytes' well-formed UTF-8 sequences of two or more bytes outnumber the bytes that
+   * are no part of one.
+   */
+  static boolean mostlyUtf8(byte[] bytes) {
+    int good = 0;
+    int bad = 0;
+    for (int i = 0; i < bytes.length; ) {
+      int b = bytes[i] & 0xff;
+      int length = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
+          : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+      boolean whole = length > 0 && i + length <= bytes.length;
+      for (int k = 1; whole && k < length; ++k) whole = (bytes[i + k] & 0xC0) == 0x80;
+      if (length == 1) {
+        ++i;
+      } else if (whole) {
+        ++good;
+        i += length;
+      } else {
+        ++bad;
+        ++i;
+      }
+    }
+    return good > bad;
   }
 
   private static boolean isLatin1(Charset charset) {
@@ -163,7 +213,7 @@ final class Charsets {
   /** The charset the bytes suggest, when one is suggested and this runtime has it. */
   private static Charset detected(byte[] bytes) {
     UniversalDetector detector = new UniversalDetector(null);
-    detector.handleData(bytes, 0, Math.min(bytes.length, 1 << 20));
+    detector.handleData(bytes, 0, bytes.length);
     detector.dataEnd();
     String name = detector.getDetectedCharset();
     return name == null ? null : known(name);

@@ -1,6 +1,7 @@
 package org.tidewire;
 
 import java.io.IOException;
+import java.nio.file.InvalidPathException;
 import java.nio.file.Path;
 import java.util.ArrayList;
 import java.util.LinkedHashSet;
@@ -40,7 +41,14 @@ public final class WebCrawler {
       System.err.println("usage: java org.tidewire.WebCrawler PROGRAM_FOLDER");
       return 2;
     }
-    Path program = Path.of(args[0]);
+    Path program;
+    try {
+      program = Path.of(args[0]);
+    } catch (InvalidPathException e) {
+      System.err.println("The crawler cannot use the program folder " + args[0] + ": "
+          + unwritableName());
+      return 2;
+    }
     CrawlLog log = new CrawlLog(program.resolve("Brevora.log"));
     CrawlerSettings settings;
     List<ChannelSettings> defined;
@@ -58,6 +66,14 @@ public final class WebCrawler {
     }
     if (settings.workingFolder.isEmpty()) {
       log.error("The crawler finds no working folder in Brevora.cfg");
+      return 2;
+    }
+    Path top;
+    try {
+      top = Path.of(settings.workingFolder).resolve("Top");
+    } catch (InvalidPathException e) {
+      log.error("The crawler cannot use the working folder " + settings.workingFolder + ": "
+          + unwritableName());
       return 2;
     }
     boolean failed = false;
@@ -106,9 +122,15 @@ public final class WebCrawler {
     } finally {
       pool.shutdownNow();
     }
-    Path top = Path.of(settings.workingFolder).resolve("Top");
     if (!new OutputWriter(top, settings.audioExtension(), log).write(results)) failed = true;
     return failed ? 1 : 0;
+  }
+
+  /** Why a folder's name cannot be used: this system's file names cannot hold it. */
+  private static String unwritableName() {
+    return "its name cannot be written in the character set of this system's file names ("
+        + System.getProperty("sun.jnu.encoding", "unknown") + "); start the crawler under a UTF-8"
+        + " locale (LC_ALL=C.UTF-8)";
   }
 
   /**

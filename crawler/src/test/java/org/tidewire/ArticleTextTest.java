@@ -123,4 +123,37 @@ public class ArticleTextTest {
         + "<noscript><p>Script.</p></noscript><p style=\"display:block\">Block.</p></article>";
     assertEquals("Seen\non two lines.\nShown.\nBlock.", text(story));
   }
+
+  // The charset a page says it is in holds against a few stray bytes; one that would turn the
+  // page into no markup loses to the bytes; the bytes' own charset is found however far into
+  // the page its text begins.
+  @Test
+  public void pageCharsets() throws Exception {
+    byte[] stray = concat(("<html><head><meta charset=utf-8></head><body><p>" + FIRST
+        + " Caf\u00e9 cr\u00e8me.").getBytes("UTF-8"), new byte[] {(byte) 0xFF},
+        "</p></body></html>".getBytes("UTF-8"));
+    assertEquals(FIRST + " Caf\u00e9 cr\u00e8me.", pageText(stray, null));
+    for (String end : new String[] {"", " "}) { // either length, as UTF-16 takes pairs of bytes
+      assertEquals(FIRST, pageText(("<html><head><meta charset=\"utf-16\"></head><body><p>"
+          + FIRST + "</p></body></html>" + end).getBytes("US-ASCII"), "UTF-16"));
+    }
+    String russian = "\u041d\u043e\u0432\u043e\u0441\u0442\u0438 \u0434\u043d\u044f: "
+        + "\u043f\u0440\u0430\u0432\u0438\u0442\u0435\u043b\u044c\u0441\u0442\u0432\u043e "
+        + "\u043e\u0431\u044a\u044f\u0432\u0438\u043b\u043e \u043e \u043d\u043e\u0432\u044b\u0445"
+        + " \u043c\u0435\u0440\u0430\u0445, \u043a\u0430\u043a \u0432\u0441\u0435\u0433\u0434\u0430.";
+    byte[] late = concat(("<html><body><!-- " + "x".repeat(1_200_000) + " --><p>").getBytes(
+        "US-ASCII"), (russian + " " + russian + " " + russian).getBytes("KOI8-R"),
+        "</p></body></html>".getBytes("US-ASCII"));
+    assertEquals(russian + " " + russian + " " + russian, pageText(late, null));
+  }
+
+  private static String pageText(byte[] page, String headerCharset) {
+    return ChannelCrawler.pageText(page, headerCharset, "http://news.example/", rules());
+  }
+
+  private static byte[] concat(byte[]... parts) {
+    java.io.ByteArrayOutputStream out = new java.io.ByteArrayOutputStream();
+    for (byte[] part : parts) out.writeBytes(part);
+    return out.toByteArray();
+  }
 }

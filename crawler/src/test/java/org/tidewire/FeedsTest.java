@@ -110,6 +110,12 @@ public class FeedsTest {
     byte[] latin = ("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>" + rss("<item><title>"
         + "don\u2019t \u2013 caf\u00e9</title></item>")).getBytes("windows-1252");
     assertEquals("don\u2019t \u2013 caf\u00e9", read(latin, "").items().get(0).title());
+    // An ASCII feed whose prolog says UTF-16 is still a feed.
+    for (String end : new String[] {"", " "}) {
+      assertEquals("Plain", read(("<?xml version=\"1.0\" encoding=\"UTF-16\"?>" + rss(
+          "<item><title>Plain</title></item>") + end).getBytes("US-ASCII"), "").items().get(0)
+          .title());
+    }
   }
 
   // Where an item's link may be: a permanent guid, Atom's id, the text of an Atom link; a guid

@@ -202,7 +202,7 @@ public class HostileSiteTest {
   // A title too long for a file name in bytes is cut on a character, its file still written;
   // under the C locale the crawler, started as the program starts it (its class path, the
   // libraries its manifest names), still writes every article, the name in plain letters, and
-  // tells the charset of a page that names none.
+  // tells the charset of a page that names none; a folder it cannot name is refused.
   @Test
   public void fileNames() throws Exception {
     try (TestFiles program = new TestFiles()) {
@@ -236,6 +236,13 @@ public class HostileSiteTest {
       assertEquals("", program.read("Brevora.log"));
       assertEquals("Caf\u00e9 \u4e16\u754c\n\n" + russian + "\n",
           program.read("work/Top/Local/News/02 Cafe __.txt"));
+
+      // A working folder whose name those file names cannot hold is refused with a reason.
+      program.configuration(program.root.resolve("Caf\u00e9").toString(), "Local", "mp3");
+      assertEquals(program.read("out.txt"), 2, builder.start().waitFor());
+      assertTrue(program.read("Brevora.log"), program.read("Brevora.log").contains(
+          "ERROR - The crawler cannot use the working folder " + program.root.resolve("Caf\u00e9")
+          + ": its name cannot be written in the character set of this system's file names"));
     }
   }
 
