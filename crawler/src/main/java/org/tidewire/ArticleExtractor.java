@@ -25,9 +25,11 @@ import org.jsoup.select.NodeTraversor;
  * <p>The rules, in the order they are applied:
  *
  * <ol>
- *   <li><b>Only what a reader sees.</b> Scripts, styles, forms' controls, embedded objects and
- *       hidden elements go; "font" counts as "span"; two or more line breaks in a row end a
- *       paragraph, so stories written as text between {@code <br>}s have paragraphs too.
+ *   <li><b>Only what a reader sees.</b> Scripts, styles, forms' controls, embedded objects,
+ *       elements hidden by their attributes, their style or a rule of the page's style sheets
+ *       (see HiddenStyles) and the body of a closed "details" go; "font" counts as "span"; two
+ *       or more line breaks in a row end a paragraph, so stories written as text between
+ *       {@code <br>}s have paragraphs too.
  *   <li><b>Unlikely parts.</b> An element whose class or id names a menu, side bar, comment,
  *       footer, share bar or the like (and not also content), or whose role is navigation,
  *       complementary, a menu or a dialog, is left out with what it holds.
@@ -131,26 +133,52 @@ final class ArticleExtractor {
 
   /** Rule 1, and the bound on depth. */
   private static void prepare(Document page, Deadline deadline) {
-    flattenDeepElements(page);
-    List<Element> gone = new ArrayList<>();
+    HiddenStyles styles = HiddenStyles.of(page);
+    flattenDeepElements(page, styles);
+    removeUnseen(page, styles, deadline);
+    paragraphsFromBreaks(page);
+  }
+
+  /**
+   * Removes what a reader never sees (see HiddenStyles): scripts, styles, templates, forms'
+   * controls and embedded objects, hidden elements, and a closed "details" but for its summary;
+   * "font" becomes "span".
+   */
+  static void removeUnseen(Document page, HiddenStyles styles, Deadline deadline) {
+    List<Node> gone = new ArrayList<>();
     for (Element element : page.getAllElements()) {
       deadline.check();
       String name = element.normalName();
-      if (LEFT_OUT.contains(name) || isHidden(element)) {
+      if (LEFT_OUT.contains(name) || styles.hides(element)) {
         gone.add(element);
       } else if (name.equals("font")) {
         element.tagName("span");
+      } else if (name.equals("details") && !element.hasAttr("open")) {
+        boolean summary = false;
+        for (Node child : element.childNodes()) {
+          if (!summary && child instanceof Element e && e.normalName().equals("summary")) {
+            summary = true;
+          } else {
+            gone.add(child);
+          }
+        }
       }
     }
     removeAll(gone);
-    paragraphsFromBreaks(page);
+  }
+
+  /** The text a reader sees of a piece of HTML (a feed's item, say), on one line. */
+  static String visibleText(String html) {
+    Document piece = org.jsoup.Jsoup.parse(html);
+    removeUnseen(piece, HiddenStyles.of(piece), Deadline.NONE);
+    return piece.text().trim();
   }
 
   /**
    * An element at MAX_DEPTH that holds elements keeps only their text: each block and line
    * break of what it held becomes a line break, so that its lines stay lines.
    */
-  private static void flattenDeepElements(Document page) {
+  private static void flattenDeepElements(Document page, HiddenStyles styles) {
     List<Element> boundaries = new ArrayList<>();
     Deque<Element> stack = new ArrayDeque<>();
     Map<Element, Integer> depth = new IdentityHashMap<>();
@@ -176,7 +204,9 @@ final class ArticleExtractor {
           if (node instanceof TextNode text) {
             flat.add(new TextNode(text.getWholeText()));
           } else if (node instanceof Element e && node != boundary) {
-            if (LEFT_OUT.contains(e.normalName()) || isHidden(e)) return FilterResult.SKIP_ENTIRELY;
+            if (LEFT_OUT.contains(e.normalName()) || styles.hides(e)) {
+              return FilterResult.SKIP_ENTIRELY;
+            }
             if (e.isBlock() || e.normalName().equals("br")) flat.add(new Element("br"));
           }
           return FilterResult.CONTINUE;
@@ -193,16 +223,6 @@ final class ArticleExtractor {
       boundary.empty();
       for (Node node : flat) boundary.appendChild(node);
     }
-  }
-
-  static boolean isHidden(Element element) {
-    if (element.hasAttr("hidden")) return true;
-    if (element.attr("aria-hidden").trim().equalsIgnoreCase("true")
-        && !element.className().contains("fallback-image")) {
-      return true;
-    }
-    String style = element.attr("style").toLowerCase(Locale.ROOT).replace(" ", "");
-    return style.contains("display:none") || style.contains("visibility:hidden");
   }
 
   /**
@@ -270,16 +290,16 @@ final class ArticleExtractor {
   }
 
   /**
-   * Removes the elements from the page, each parent's list of children rebuilt once, so that the
+   * Removes the nodes from the page, each parent's list of children rebuilt once, so that the
    * whole costs the length of those lists rather than a pass over a list for each element.
    */
-  static void removeAll(List<Element> elements) {
+  static void removeAll(List<? extends Node> nodes) {
     Map<Element, Set<Node>> byParent = new IdentityHashMap<>();
-    for (Element element : elements) {
-      Element parent = element.parent();
+    for (Node node : nodes) {
+      Element parent = node.parent() instanceof Element e ? e : null;
       if (parent != null) {
         byParent.computeIfAbsent(parent, key -> java.util.Collections.newSetFromMap(
-            new IdentityHashMap<>())).add(element);
+            new IdentityHashMap<>())).add(node);
       }
     }
     for (Map.Entry<Element, Set<Node>> entry : byParent.entrySet()) {

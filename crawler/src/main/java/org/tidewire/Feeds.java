@@ -19,18 +19,22 @@ import org.jsoup.parser.Parser;
  *
  * <ul>
  *   <li>RSS 0.90 to 2.0 and RSS 1.0 (RDF), their elements with or without a namespace prefix
- *       ("rss:item"); Atom 0.3 and 1.0; CDF.
+ *       ("rss:item", or the root's own: "r:rss" with "r:item"), also RSS items inside an Atom
+ *       feed and a "channel" without its "rss"; Atom 0.3 and 1.0; CDF, its names in capitals.
  *   <li>Titles are plain text as a feed reader shows them: escaped markup and entities in them
  *       are read as HTML (an Atom title of type "text" stays as it is); a title only in
  *       "dc:title" counts.
  *   <li>An item's link: RSS "link" (its text or href), else a "guid" that is a permanent link
  *       (isPermaLink not "false", and an http or https address), else "rdf:about"; Atom's
- *       alternate link, else any link, else "id" when it is an http or https address; CDF's HREF.
+ *       alternate link, else any link, else "id" when it is an http or https address or one
+ *       relative to the entry's base; CDF's HREF.
  *       Relative links are resolved by the xml:base of the feed, the entry and the element, and
  *       the document's own address (its Content-Location where the answer gives one).
- *   <li>An item's text, spoken when its page cannot be read: "content:encoded", "xhtml:body",
- *       "description", "itunes:summary" or "media:description" in RSS; Atom "content" (text,
- *       HTML, XHTML or base64) or "summary"; CDF "abstract".
+ *   <li>An item's text, spoken when its page cannot be read: "content:encoded", an XHTML "body"
+ *       under any prefix, "fullitem", "description", "dc:description", "itunes:summary" or
+ *       "media:description" in RSS; Atom "content" (text, HTML, XHTML or base64: only
+ *       well-formed base64 of UTF-8), "summary" or "media:description"; CDF "abstract". Of its
+ *       markup only what a reader sees is read: no script, style, template or hidden element.
  * </ul>
  */
 final class Feeds {
@@ -65,27 +69,41 @@ final class Feeds {
     String rootName = local(root);
     if (rootName.equals("feed")) return atom(root, xml.location());
     if (rootName.equals("rss") || rootName.equals("rdf")) return rss(root, xml.location());
-    if (rootName.equals("channel") && hasAttribute(root, "href")) return cdf(root, xml.location());
+    if (rootName.equals("channel")) {
+      // CDF's CHANNEL (in capitals, or with an HREF); else RSS items without their "rss".
+      boolean cdf = root.tagName().equals("CHANNEL") || hasAttribute(root, "href");
+      return cdf ? cdf(root, xml.location()) : rss(root, xml.location());
+    }
     return null;
   }
 
   private static Feed rss(Element root, String documentBase) {
     String title = "";
     List<Item> items = new ArrayList<>();
+    String rootPrefix = prefix(root);
+    if (!RSS_PREFIXES.contains(rootPrefix)) {
+      // "r:rss": the root's own prefix is RSS's too; its elements are read without it.
+      for (Element element : root.getAllElements()) {
+        if (prefix(element).equals(rootPrefix)) element.tagName(local(element));
+      }
+    }
     for (Element element : root.getAllElements()) {
       String name = local(element);
       if (!RSS_PREFIXES.contains(prefix(element))) continue;
       if (title.isEmpty() && name.equals("channel")) title = plain(rssTitle(element));
       if (!name.equals("item") || hasAncestorItem(element)) continue;
-      String date = childText(element, "pubdate");
-      if (date.isEmpty()) date = childText(element, "dc:date");
-      String link = rssLink(element);
-      Element linkElement = firstChild(element, "link");
-      items.add(new Item(plain(rssTitle(element)),
-          resolve(linkElement != null ? linkElement : element, link, documentBase),
-          plain(rssText(element)), date));
+      items.add(rssItem(element, documentBase));
     }
     return new Feed(title, items);
+  }
+
+  private static Item rssItem(Element element, String documentBase) {
+    String date = childText(element, "pubdate");
+    if (date.isEmpty()) date = childText(element, "dc:date");
+    Element linkElement = firstChild(element, "link");
+    return new Item(plain(rssTitle(element)),
+        resolve(linkElement != null ? linkElement : element, rssLink(element), documentBase),
+        rssText(element), date);
   }
 
   private static boolean hasAncestorItem(Element element) {
@@ -123,31 +141,66 @@ final class Feeds {
     return item.attr("rdf:about").trim();
   }
 
-  /** The item's fullest text: its content before its summary. */
+  /**
+   * The item's fullest text, as a reader sees it: its content ("content:encoded", an XHTML
+   * "body" under any prefix or none, "fullitem") before its summary ("description",
+   * "dc:description", "itunes:summary", "media:description").
+   */
   private static String rssText(Element item) {
-    for (String name : List.of("content:encoded", "xhtml:body", "description", "itunes:summary")) {
+    for (Element child : item.children()) {
+      if (child.normalName().equals("content:encoded")) {
+        String text = plain(child.wholeText());
+        if (!text.isEmpty()) return text;
+      }
+    }
+    for (Element child : item.children()) {
+      if (local(child).equals("body")) {
+        String text = xhtmlText(child);
+        if (!text.isEmpty()) return text;
+      }
+    }
+    for (String name : List.of("fullitem", "description", "dc:description", "itunes:summary")) {
       Element child = firstChild(item, name);
-      if (child == null) continue;
-      String text = name.equals("xhtml:body") ? child.text() : child.wholeText().trim();
+      String text = child == null ? "" : plain(child.wholeText());
       if (!text.isEmpty()) return text;
     }
+    return mediaDescription(item);
+  }
+
+  private static String mediaDescription(Element item) {
     for (Element media : item.getElementsByTag("media:description")) {
-      String text = media.wholeText().trim();
+      String text = plain(media.wholeText());
       if (!text.isEmpty()) return text;
     }
     return "";
+  }
+
+  /**
+   * The text a reader sees of XHTML inside a feed: its elements read by their local names (an
+   * "xhtml:script" is a script), and what is not seen left out (see ArticleExtractor).
+   */
+  private static String xhtmlText(Element element) {
+    Element copy = element.clone();
+    for (Element inner : copy.getAllElements()) inner.tagName(local(inner));
+    return ArticleExtractor.visibleText(copy.html());
   }
 
   private static Feed atom(Element root, String documentBase) {
     String title = atomText(firstChild(root, "title"));
     List<Item> items = new ArrayList<>();
     for (Element entry : root.getAllElements()) {
+      if (local(entry).equals("item") && RSS_PREFIXES.contains(prefix(entry))
+          && !hasAncestorItem(entry)) {
+        items.add(rssItem(entry, documentBase)); // RSS items inside an Atom feed
+        continue;
+      }
       if (!local(entry).equals("entry")) continue;
       String date = childText(entry, "published");
       if (date.isEmpty()) date = childText(entry, "updated");
       if (date.isEmpty()) date = childText(entry, "issued");
       String text = atomText(firstChild(entry, "content"));
       if (text.isEmpty()) text = atomText(firstChild(entry, "summary"));
+      if (text.isEmpty()) text = mediaDescription(entry);
       items.add(new Item(atomText(firstChild(entry, "title")), atomLink(entry, documentBase),
           text, date));
     }
@@ -160,15 +213,18 @@ final class Feeds {
     String type = element.attr("type").trim().toLowerCase(Locale.ROOT);
     String mode = element.attr("mode").trim().toLowerCase(Locale.ROOT);
     if (mode.equals("base64") || type.equals("base64")) {
+      // Only well-formed base64 of UTF-8 text is read: anything else would be junk spoken.
       try {
-        byte[] decoded = Base64.getMimeDecoder().decode(element.wholeText().trim());
-        return plain(new String(decoded, StandardCharsets.UTF_8));
+        byte[] decoded = Base64.getDecoder().decode(element.wholeText().replaceAll("\\s+", ""));
+        if (!Charsets.decodesCleanly(decoded, StandardCharsets.UTF_8)) return "";
+        String text = new String(decoded, StandardCharsets.UTF_8);
+        return type.equals("text") || type.equals("text/plain") ? text.trim() : plain(text);
       } catch (IllegalArgumentException e) {
         return "";
       }
     }
     if (type.equals("xhtml") || type.equals("application/xhtml+xml")) {
-      return element.text().trim();
+      return xhtmlText(element);
     }
     String text = element.wholeText().trim();
     return type.equals("text") || type.equals("text/plain") ? text : plain(text);
@@ -192,8 +248,20 @@ final class Feeds {
     if (link != null && !link.wholeText().isBlank()) {
       return resolve(link, link.wholeText().trim(), documentBase);
     }
-    String id = childText(entry, "id");
-    return isWebAddress(id) ? id : "";
+    // An entry whose only link is its id: a web address, or one relative to its base.
+    Element id = firstChild(entry, "id");
+    String text = id == null ? "" : id.wholeText().trim();
+    if (text.isEmpty() || isWebAddress(text)) return text;
+    if (text.contains(" ") || text.matches("^[a-zA-Z][a-zA-Z0-9+.-]*:.*")) return ""; // urn:, tag:
+    String resolved = resolve(id, text, documentBase);
+    if (!isWebAddress(resolved) && !documentBase.isEmpty()) {
+      try {
+        resolved = new URI(documentBase).resolve(new URI(text)).toString();
+      } catch (Exception e) {
+        return "";
+      }
+    }
+    return isWebAddress(resolved) ? resolved : "";
   }
 
   /** CDF: a CHANNEL of ITEMs, each with its address in HREF, a TITLE and an ABSTRACT. */
@@ -281,9 +349,12 @@ final class Feeds {
     return child == null ? "" : child.wholeText().trim();
   }
 
-  /** Markup and entities inside a feed's text (escaped HTML) reduced to plain text. */
+  /**
+   * Markup and entities inside a feed's text (escaped HTML) reduced to the plain text a reader
+   * sees (see ArticleExtractor.visibleText).
+   */
   static String plain(String text) {
     if (text.indexOf('<') < 0 && text.indexOf('&') < 0) return text.trim();
-    return Jsoup.parse(text).text().trim();
+    return ArticleExtractor.visibleText(text);
   }
 }

@@ -5,8 +5,8 @@ import org.jsoup.nodes.Element;
 
 /**
  * What a page says of its article in metadata: the JSON-LD scripts' "articleBody" and
- * "headline", and the Open Graph title. Only the string values of those keys are read; nothing
- * else of the JSON is interpreted.
+ * "headline", and the Open Graph title. Only the string values of those keys are read, as text
+ * (see asText); nothing else of the JSON is interpreted.
  */
 final class Metadata {
   private Metadata() {}
@@ -33,8 +33,21 @@ final class Metadata {
         if (value != null && value.length() > best.length()) best = value;
       }
     }
-    return best.replaceAll("\\s+", " ").trim();
+    return asText(best);
   }
+
+  /**
+   * A JSON string's value (its escapes decoded) as the text a reader sees: control characters
+   * are blanks, entities are decoded and markup (a script with what it holds) is left out.
+   */
+  static String asText(String value) {
+    String text = CONTROLS.matcher(value).replaceAll(" ");
+    if (text.indexOf('<') >= 0 || text.indexOf('&') >= 0) text = ArticleExtractor.visibleText(text);
+    return text.replaceAll("\\s+", " ").trim();
+  }
+
+  private static final java.util.regex.Pattern CONTROLS =
+      java.util.regex.Pattern.compile("[\\p{Cc}\\uFFFE\\uFFFF]");
 
   /** The JSON string after a key (past blanks and a colon); null when a string does not follow. */
   static String stringAfter(String json, int from) {

@@ -110,6 +110,10 @@ public class ArticleTextTest {
         + " type=\"application/ld+json\">{\"@type\": \"NewsArticle\", \"headline\": \"Rain\","
         + " \"articleBody\": \"" + FIRST + "\\n" + SECOND.replace(",", "\\u002c") + "\"}</script>"
         + "</head><body><div id=\"app\"></div></body></html>"));
+    // Its escapes, entities and markup are read as text, never spoken as they stand.
+    assertEquals("Tom & Jerry met at noon. Then they left.", text("<html><head><script type="
+        + "\"application/ld+json\">{\"articleBody\": \"Tom &amp; Jerry met at noon.\\u0000 <script>"
+        + "steal()<\\/script>Then they left.\"}</script></head><body></body></html>"));
   }
 
   // What a reader does not see is never spoken; a line break starts a new line.
@@ -122,6 +126,23 @@ public class ArticleTextTest {
         + "<textarea>Area.</textarea><template><p>Template.</p></template>"
         + "<noscript><p>Script.</p></noscript><p style=\"display:block\">Block.</p></article>";
     assertEquals("Seen\non two lines.\nShown.\nBlock.", text(story));
+    // The page's style sheets hide by class, id and name; at-rules, rules shown elsewhere and
+    // commented declarations do not; a closed "details" shows only its summary.
+    String sheet = "<style>/* .story p { display:none } */ .sr-only{position:absolute;width:1px;"
+        + "height:1px;overflow:hidden;clip:rect(0,0,0,0)} .hidden, #gone {display :\tnone}"
+        + " span.faded{opacity:0} .tiny{font-size:0} .away{position:absolute;left:-9999px}"
+        + " @media print{.print{display:none}} .wide{display:none} @media (min-width:600px)"
+        + "{.wide{display:block}} .off{visibility:hidden}/* .seen{display:none} */</style>";
+    String styled = "<article><p>" + FIRST + "<span class=\"sr-only\">Screen reader.</span></p>"
+        + "<p class=\"hidden\">Hidden class.</p><p id=\"gone\">Gone id.</p><p>" + SECOND
+        + "<span class=\"x faded\">Faded.</span><span class=tiny>Tiny.</span></p>"
+        + "<p class=away>Away.</p><p class=print>Print.</p><p class=wide>Wide.</p>"
+        + "<p class=off>Off.</p><p class=seen style=\"/* display:none */ color:red\">Seen.</p>"
+        + "<details><summary>Summary.</summary><p>Closed.</p>Loose.</details>"
+        + "<details open><summary>Open.</summary><p>Opened.</p></details>"
+        + "<p style=\"display:\tnone\">Tab.</p></article>";
+    assertEquals(FIRST + "\n" + SECOND + "\nPrint.\nWide.\nSeen.\nSummary.\nOpen.\nOpened.",
+        text("<html><head>" + sheet + "</head><body>" + styled + "</body></html>"));
   }
 
   // The charset a page says it is in holds against a few stray bytes; one that would turn the

@@ -160,6 +160,50 @@ public class FeedsTest {
         rss.items().stream().map(Feeds.Item::description).collect(Collectors.toList()));
   }
 
+  // Of an item's markup only what a reader sees is spoken, from every dialect's places for it;
+  // base64 that is not well-formed, or not text, is not spoken at all.
+  @Test
+  public void onlyVisibleItemText() throws Exception {
+    String junk = "<script>alert(1)</script><style>p{}</style><template>T</template><noscript>N"
+        + "</noscript><span style=\"display:\tnone\">Hidden</span><span class=\"sr-only\">SR"
+        + "</span><style>.sr-only{position:absolute;clip:rect(0 0 0 0)}</style>";
+    Feeds.Feed rss = read(rss("<item><content:encoded><![CDATA[<p>Seen." + junk + "</p>]]>"
+        + "</content:encoded></item><item><x:body xmlns:x=\"http://www.w3.org/1999/xhtml\">"
+        + "<x:p>Seen.</x:p><x:script>alert(2)</x:script></x:body></item><item><body xmlns=\"http://"
+        + "www.w3.org/1999/xhtml\">Seen.<script>alert(3)</script></body></item><item><fullitem>"
+        + "&lt;p&gt;Seen.&lt;/p&gt;</fullitem></item><item><dc:description>Seen.</dc:description>"
+        + "</item>"));
+    assertEquals(List.of("Seen.", "Seen.", "Seen.", "Seen.", "Seen."),
+        rss.items().stream().map(Feeds.Item::description).collect(Collectors.toList()));
+    String notText = Base64.getEncoder().encodeToString(new byte[] {(byte) 0xFF, 0, (byte) 0xC3});
+    Feeds.Feed atom = read("<feed xmlns=\"http://www.w3.org/2005/Atom\"><entry><title>A</title>"
+        + "<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">Seen.<script>x()"
+        + "</script><p hidden=\"\">H</p></div></content></entry><entry><title>B</title><content"
+        + " mode=\"base64\">!!not base64 at all!!</content></entry><entry><title>C</title><content"
+        + " type=\"base64\">" + notText + "</content></entry></feed>");
+    assertEquals(List.of("Seen.", "", ""),
+        atom.items().stream().map(Feeds.Item::description).collect(Collectors.toList()));
+  }
+
+  // Rarer dialects: prefixed RSS elements, a title only in dc:title, RSS 0.91, CDF; an Atom
+  // entry whose link is its relative id; RSS items in an Atom feed; a base64 title.
+  @Test
+  public void moreDialects() throws Exception {
+    assertEquals(new Feeds.Item("R", "http://a/r", "", ""), read("<r:rss xmlns:r=\"http://"
+        + "backend.userland.com/rss2\"><r:channel><r:item><r:title>R</r:title><r:link>http://a/r"
+        + "</r:link></r:item></r:channel></r:rss>").items().get(0));
+    assertEquals(List.of("Big"), titles(read("<CHANNEL><ITEM HREF=\"http://a/b\"><TITLE>Big"
+        + "</TITLE></ITEM></CHANNEL>")));
+    Feeds.Feed atom = Feeds.read(Feeds.parseXml(("<feed version=\"0.3\" xmlns=\"http://purl.org/"
+        + "atom/ns#\"><entry><id>/relative/link</id><title mode=\"base64\">" + Base64.getEncoder()
+        .encodeToString("Caf\u00e9".getBytes(StandardCharsets.UTF_8)) + "</title></entry>"
+        + "<entry><id>tag:a,2026:1</id></entry><item><title>Inside</title><link>http://a/i</link>"
+        + "</item></feed>").getBytes(StandardCharsets.UTF_8), null, "http://site/feed.xml"));
+    assertEquals(List.of(new Feeds.Item("Caf\u00e9", "http://site/relative/link", "", ""),
+        new Feeds.Item("", "", "", ""), new Feeds.Item("Inside", "http://a/i", "", "")),
+        atom.items());
+  }
+
   // Rarer dialects: prefixed RSS elements, a title only in dc:title, RSS 0.91, CDF.
   @Test
   public void dialects() throws Exception {
