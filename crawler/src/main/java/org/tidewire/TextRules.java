@@ -30,8 +30,9 @@ import org.jsoup.select.NodeVisitor;
  *       gives that body.
  * </ul>
  *
- * Then the first "Number of Lines to Skip" lines are dropped and the text is cut at the last
- * sentence end within "Number of Characters" (0: no limit).
+ * Then the first "Number of Lines to Skip" lines are dropped and the text is cut at the end of
+ * the last whole sentence within "Number of Characters" (0: no limit), never in a word (see
+ * cut).
  */
 final class TextRules {
   private TextRules() {}
@@ -152,24 +153,43 @@ final class TextRules {
   }
 
   /**
-   * The text up to `limit` characters, cut after the last sentence end (".", "!" or "?" before a
-   * blank or a line end, or a line end) within it; without one, at the last blank; 0 or less: no
-   * limit.
+   * The text up to `limit` characters, cut after the last whole sentence within it: a sentence
+   * ends at ".", "!", "?" or "…" (closing quotes or brackets after it included) before a blank or
+   * the text's end, at an ideographic full stop, or at a line end. Without one, the text is cut
+   * after its last whole word; in a word only where words are not set apart by blanks (Chinese,
+   * Japanese); otherwise nothing is left. 0 or less: no limit.
    */
   static String cut(String text, int limit) {
     if (limit <= 0 || text.length() <= limit) return text;
     int end = -1;
     for (int i = 0; i < limit; ++i) {
       char c = text.charAt(i);
-      boolean sentence = (c == '.' || c == '!' || c == '?')
-          && (i + 1 == text.length() || Character.isWhitespace(text.charAt(i + 1)));
-      if (sentence) end = i + 1;
-      else if (c == '\n') end = i;
+      if (c == '\n') {
+        end = i;
+      } else if (c == '\u3002' || c == '\uFF01' || c == '\uFF1F') {
+        end = i + 1;
+      } else if (c == '.' || c == '!' || c == '?' || c == '\u2026') {
+        int after = i + 1;
+        while (after < limit && CLOSING.indexOf(text.charAt(after)) >= 0) ++after;
+        if (after == text.length() || Character.isWhitespace(text.charAt(after))) end = after;
+      }
     }
     if (end <= 0) {
-      end = text.lastIndexOf(' ', limit);
-      if (end <= 0) end = limit;
+      // The last whole word: the text before the last blank, or mark of punctuation before a
+      // blank ("it, then"), at or before the limit.
+      for (int i = limit; i > 0 && end <= 0; --i) {
+        char c = text.charAt(i);
+        boolean endsWord = !Character.isLetterOrDigit(c)
+            && (i + 1 == text.length() || Character.isWhitespace(text.charAt(i + 1)));
+        if (Character.isWhitespace(c) || endsWord) end = i;
+      }
+    }
+    if (end <= 0) {
+      int at = Character.isLowSurrogate(text.charAt(limit)) ? limit - 1 : limit;
+      end = at > 0 && Character.isIdeographic(text.codePointBefore(at)) ? at : 0;
     }
     return text.substring(0, end).trim();
   }
+
+  private static final String CLOSING = "\"')]}\u201d\u2019\u00bb\u300d\u300f";
 }

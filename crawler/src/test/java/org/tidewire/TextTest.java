@@ -36,7 +36,7 @@ public class TextTest {
     }
   }
 
-  // Lines skipped first, then the cut at the last sentence end within the limit, or a blank.
+  // Lines skipped first, then the cut at the last sentence end within the limit, or a word's.
   @Test
   public void skipAndCut() {
     assertEquals("c\nd", TextRules.skipLines("a\nb\nc\nd", 2));
@@ -44,6 +44,15 @@ public class TextTest {
     assertEquals("One. Two!", TextRules.cut("One. Two! Three four five.", 14));
     assertEquals("Version 1.5 is", TextRules.cut("Version 1.5 is out now", 15));
     assertEquals("Short.", TextRules.cut("Short.", 0));
+    // A sentence ends after its closing quote; without one in the limit, at a whole word; a
+    // word longer than the limit is not cut, but ideographic text is.
+    assertEquals("He said \"Go.\"", TextRules.cut("He said \"Go.\" Then he went home.", 20));
+    assertEquals("Wait for it", TextRules.cut("Wait for it, everyone", 11));
+    assertEquals("Wait for", TextRules.cut("Wait for it, everyone", 8));
+    assertEquals("", TextRules.cut("Supercalifragilistic", 10));
+    assertEquals("\u4eca\u65e5\u306f\u6674\u308c\u3002",
+        TextRules.cut("\u4eca\u65e5\u306f\u6674\u308c\u3002\u660e\u65e5\u306f\u96e8", 8));
+    assertEquals("\u4eca\u65e5\u5929\u6c14", TextRules.cut("\u4eca\u65e5\u5929\u6c14\u5f88\u597d", 4));
   }
 
   // Names every file system takes.
