@@ -50,7 +50,9 @@ import org.jsoup.select.NodeTraversor;
  *       share bars, footers and side bars.
  *   <li><b>Retry.</b> When the result holds under 500 characters, the page is read again with
  *       fewer rules (first without leaving out unlikely parts, then without class and id words,
- *       then without the clean-up), and the longest result is kept.
+ *       then without the clean-up), and the longest result is kept; but a result that lies in a
+ *       part rule 2 would leave out (a side bar, an author's profile, a footer) is kept only
+ *       when no reading found text elsewhere, and is never enough to end the retries.
  * </ol>
  *
  * Elements deeper than 256 levels give their text, line by line, to their ancestor at that
@@ -118,14 +120,20 @@ final class ArticleExtractor {
     prepare(prepared, deadline);
     Element best = null;
     int bestLength = -1;
+    boolean bestLikely = false;
     for (int i = 0; i < ATTEMPTS.size(); ++i) {
       Document copy = i + 1 < ATTEMPTS.size() ? prepared.clone() : prepared;
-      Element found = new Reading(ATTEMPTS.get(i), title, deadline).grab(copy);
+      Reading reading = new Reading(ATTEMPTS.get(i), title, deadline);
+      Element found = reading.grab(copy);
       int length = found.text().length();
-      if (length >= ENOUGH_TEXT) return found;
-      if (length > bestLength) {
+      boolean likely = !reading.inUnlikelyPart;
+      if (likely && length >= ENOUGH_TEXT) return found;
+      // A story found in a likely part beats any found in a side bar, a profile or the like.
+      boolean good = likely && length > 0;
+      if (best == null || good && !bestLikely || good == bestLikely && length > bestLength) {
         best = found;
         bestLength = length;
+        bestLikely = good;
       }
     }
     return best;
@@ -347,6 +355,7 @@ final class ArticleExtractor {
     private final String title;
     private final Deadline deadline;
     private boolean titleHeadingRemoved;
+    boolean inUnlikelyPart; // whether the story found lies in a part rule 2 leaves out
     private final Map<Element, Double> scores = new IdentityHashMap<>();
 
     Reading(Rules rules, String title, Deadline deadline) {
@@ -360,9 +369,22 @@ final class ArticleExtractor {
       List<Element> toScore = walk(body);
       List<Element> candidates = score(toScore);
       Element top = best(candidates, body);
+      inUnlikelyPart = isInUnlikelyPart(top, body);
       Element article = gather(top, body.ownerDocument());
       clean(article);
       return article;
+    }
+
+    /** Whether the element or an ancestor is one that rule 2 leaves out. */
+    private static boolean isInUnlikelyPart(Element top, Element body) {
+      for (Element e = top; e != null && e != body; e = e.parent()) {
+        String match = e.className() + " " + e.id();
+        if (UNLIKELY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()) return true;
+        if (UNLIKELY_ROLES.contains(e.attr("role").toLowerCase(Locale.ROOT))) return true;
+        String name = e.normalName();
+        if (name.equals("aside") || name.equals("footer")) return true;
+      }
+      return false;
     }
 
     /** Rule 2, and the elements rule 3 scores, in one walk of the page. */
@@ -377,6 +399,10 @@ final class ArticleExtractor {
         deadline.check();
         Element element = stack.pop();
         String name = element.normalName();
+        if (element != body && isCommentSection(element)) {
+          gone.add(element);
+          continue;
+        }
         if (element != body && rules.stripUnlikely) {
           String match = element.className() + " " + element.id();
           if (UNLIKELY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()
@@ -741,6 +767,28 @@ final class ArticleExtractor {
       return rows >= 10 || columns > 4 || rows * columns > 10;
     }
   }
+
+  /**
+   * A section of readers' comments, or one comment: a class or id of the comment words
+   * ("comments", "comment-list", "comment_body_12", "post-comments", "disqus_thread",
+   * "respond") that is not the page's body, main part or article, and holds no article.
+   */
+  static boolean isCommentSection(Element element) {
+    String name = element.normalName();
+    if (name.equals("body") || name.equals("main") || name.equals("article")
+        || name.equals("html")) {
+      return false;
+    }
+    boolean named = COMMENT_TOKEN.matcher(element.id()).matches();
+    for (String token : element.className().split("\\s+")) {
+      named |= COMMENT_TOKEN.matcher(token).matches();
+    }
+    return named && element.selectFirst("article, [itemprop=articleBody]") == null;
+  }
+
+  private static final Pattern COMMENT_TOKEN = Pattern.compile(
+      "(?:[a-z]+[-_])?(?:comments?|commentlist|disqus|respond|replies)(?:[-_]?[a-z]+)*(?:[-_]?\\d+)?",
+      Pattern.CASE_INSENSITIVE);
 
   private static boolean hasAncestor(Element element, String name, int levels) {
     Element e = element.parent();
