@@ -47,7 +47,8 @@ import org.jsoup.select.NodeTraversor;
  *       those scoring at least a fifth of it, and paragraphs of prose with few links.
  *   <li><b>Clean up.</b> Inside it, lists, tables and blocks that are mostly links, images,
  *       inputs or headings of their own, or whose class says furniture, are left out; so are
- *       share bars, footers and side bars.
+ *       share bars, footers and side bars. A block that holds more than half of the story's
+ *       text stays unless its class says furniture.
  *   <li><b>Retry.</b> When the result holds under 500 characters, the page is read again with
  *       fewer rules (first without leaving out unlikely parts, then without class and id words,
  *       then without the clean-up), and the longest result is kept; but a result that lies in a
@@ -68,6 +69,11 @@ final class ArticleExtractor {
       "-ad-|ai2html|banner|breadcrumbs|combx|comment|community|cover-wrap|disqus|extra|footer|gdpr"
           + "|header|legends|menu|related|remark|replies|rss|shoutbox|sidebar|skyscraper|social"
           + "|sponsor|supplemental|ad-break|agegate|pagination|pager|popup|yom-remote",
+      Pattern.CASE_INSENSITIVE);
+  // Parts beside the story (a page's header is not one: broken markup may put all in it).
+  private static final Pattern BESIDE_THE_STORY = Pattern.compile(
+      "sidebar|side-bar|widget|profile|author|disclaimer|footer|comment|related|sponsor|banner"
+          + "|popup|social|share|menu|skyscraper|supplemental",
       Pattern.CASE_INSENSITIVE);
   private static final Pattern MAYBE_CONTENT =
       Pattern.compile("and|article|body|column|content|main|shadow", Pattern.CASE_INSENSITIVE);
@@ -356,6 +362,7 @@ final class ArticleExtractor {
     private final Deadline deadline;
     private boolean titleHeadingRemoved;
     boolean inUnlikelyPart; // whether the story found lies in a part rule 2 leaves out
+    private int storyLength; // characters of the story before its clean-up
     private final Map<Element, Double> scores = new IdentityHashMap<>();
 
     Reading(Rules rules, String title, Deadline deadline) {
@@ -375,11 +382,17 @@ final class ArticleExtractor {
       return article;
     }
 
-    /** Whether the element or an ancestor is one that rule 2 leaves out. */
+    /**
+     * Whether the element or an ancestor lies beside the story (a side bar, a profile, a
+     * footer, comments), and no article or part whose class or id names one.
+     */
     private static boolean isInUnlikelyPart(Element top, Element body) {
       for (Element e = top; e != null && e != body; e = e.parent()) {
         String match = e.className() + " " + e.id();
-        if (UNLIKELY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()) return true;
+        if (BESIDE_THE_STORY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()
+            && !POSITIVE.matcher(match).find() && !e.normalName().equals("article")) {
+          return true;
+        }
         if (UNLIKELY_ROLES.contains(e.attr("role").toLowerCase(Locale.ROOT))) return true;
         String name = e.normalName();
         if (name.equals("aside") || name.equals("footer")) return true;
@@ -660,6 +673,7 @@ final class ArticleExtractor {
 
     /** Rule 6. */
     private void clean(Element article) {
+      storyLength = article.text().length();
       if (rules.cleanConditionally) cleanConditionally(article, Set.of("form", "fieldset"));
       removeAll(article.select("footer, aside, link"));
       List<Element> shareBars = new ArrayList<>();
@@ -724,6 +738,8 @@ final class ArticleExtractor {
       }
       int weight = classWeight(element);
       if (weight < 0) return true;
+      // What holds most of the story is the story, however many links it has.
+      if (text.length() * 2 > storyLength) return false;
       if (text.split(",", -1).length - 1 >= 10) return false;
       int paragraphs = element.getElementsByTag("p").size();
       int images = element.getElementsByTag("img").size();
