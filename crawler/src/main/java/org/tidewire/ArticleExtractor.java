@@ -32,7 +32,9 @@ import org.jsoup.select.NodeTraversor;
  *       {@code <br>}s have paragraphs too.
  *   <li><b>Unlikely parts.</b> An element whose class or id names a menu, side bar, comment,
  *       footer, share bar or the like (and not also content), or whose role is navigation,
- *       complementary, a menu or a dialog, is left out with what it holds.
+ *       complementary, a menu or a dialog, is left out with what it holds. Readers' comments
+ *       are left out in every reading: a section or item whose class or id names comments, and
+ *       a heading that opens them ("12 Comments", "Leave a Reply") with what follows it.
  *   <li><b>Paragraphs.</b> Paragraphs, headings, cells, preformatted text, and containers that
  *       hold only text (a {@code div} of text and links) are scored: 1, plus one for each comma,
  *       plus one for each hundred characters (three at most). Paragraphs of under 25 characters
@@ -406,12 +408,21 @@ final class ArticleExtractor {
       // Left out after the walk, all at once: a removal from a long list of children one at a
       // time would cost the length of the list each time.
       List<Element> gone = new ArrayList<>();
+      Set<Element> leftOut = java.util.Collections.newSetFromMap(new IdentityHashMap<>());
       Deque<Element> stack = new ArrayDeque<>();
       stack.push(body);
       while (!stack.isEmpty()) {
         deadline.check();
         Element element = stack.pop();
+        if (leftOut.contains(element)) continue;
         String name = element.normalName();
+        if (HEADINGS.contains(name) && (opensComments(element) || isCommentSection(element))) {
+          // Comments written as a heading and the blocks after it: they end the story.
+          gone.add(element);
+          gone.addAll(element.nextElementSiblings());
+          leftOut.addAll(element.nextElementSiblings());
+          continue;
+        }
         if (element != body && isCommentSection(element)) {
           gone.add(element);
           continue;
@@ -801,6 +812,18 @@ final class ArticleExtractor {
     }
     return named && element.selectFirst("article, [itemprop=articleBody]") == null;
   }
+
+  /** A heading that opens the comments: "Comments", "12 Responses to ...", "Leave a Reply". */
+  static boolean opensComments(Element heading) {
+    String text = heading.text().trim();
+    return text.length() < 120 && COMMENTS_HEADING.matcher(text).matches();
+  }
+
+  private static final Pattern COMMENTS_HEADING = Pattern.compile(
+      "(?:\\d+|no|one|two|three)?\\s*(?:reader\\s+|user\\s+)?(?:comments?|responses?|replies"
+          + "|thoughts)(?:\\s+(?:to|on)\\b.*)?\\s*:?|(?:leave|post|add|write)\\s+(?:a|your)\\s+"
+          + "(?:reply|comment|response)\\b.*|join the (?:discussion|conversation)\\b.*",
+      Pattern.CASE_INSENSITIVE);
 
   private static final Pattern COMMENT_TOKEN = Pattern.compile(
       "(?:[a-z]+[-_])?(?:comments?|commentlist|disqus|respond|replies)(?:[-_]?[a-z]+)*(?:[-_]?\\d+)?",
