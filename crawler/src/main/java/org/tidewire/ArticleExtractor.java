@@ -70,7 +70,9 @@ final class ArticleExtractor {
   private static final Pattern UNLIKELY = Pattern.compile(
       "-ad-|ai2html|banner|breadcrumbs|combx|comment|community|cover-wrap|disqus|extra|footer|gdpr"
           + "|header|legends|menu|related|remark|replies|rss|shoutbox|sidebar|skyscraper|social"
-          + "|sponsor|supplemental|ad-break|agegate|pagination|pager|popup|yom-remote",
+          + "|sponsor|supplemental|ad-break|agegate|pagination|pager|popup|yom-remote"
+          + "|about[-_]?(?:the[-_]?)?author|author[-_]?(?:box|bio|info|profile|details)|authorbox"
+          + "|newsletter|subscribe|signup|sign-up|recommend|outbrain|taboola|sharing",
       Pattern.CASE_INSENSITIVE);
   // Parts beside the story (a page's header is not one: broken markup may put all in it).
   private static final Pattern BESIDE_THE_STORY = Pattern.compile(
