@@ -425,7 +425,7 @@ final class ArticleExtractor {
           leftOut.addAll(element.nextElementSiblings());
           continue;
         }
-        if (element != body && isCommentSection(element)) {
+        if (element != body && (isCommentSection(element) || isNeverTheStory(element))) {
           gone.add(element);
           continue;
         }
@@ -814,6 +814,34 @@ final class ArticleExtractor {
     }
     return named && element.selectFirst("article, [itemprop=articleBody]") == null;
   }
+
+  /**
+   * What is never the story, in any reading: a post of another site embedded in the page (a
+   * tweet, say), a picture's credit, and a label standing alone ("Advertisement",
+   * "Print", "Continue reading the main story", a video's "1 Secs").
+   */
+  static boolean isNeverTheStory(Element element) {
+    String name = element.normalName();
+    String match = element.className() + " " + element.id();
+    if (EMBEDDED_POST.matcher(match).find() || CREDIT.matcher(match).find()) return true;
+    if (element.childrenSize() > 2 || !LABELLED.contains(name)) return false;
+    String text = element.text();
+    return text.length() < 60 && LABEL.matcher(text.trim()).matches();
+  }
+
+  private static final Set<String> LABELLED =
+      Set.of("p", "div", "span", "li", "a", "h2", "h3", "h4", "h5", "h6", "small", "strong", "b");
+  private static final Pattern EMBEDDED_POST = Pattern.compile(
+      "twitter-tweet|twitter-timeline|instagram-media|tiktok-embed|fb-post|reddit-card",
+      Pattern.CASE_INSENSITIVE);
+  private static final Pattern CREDIT =
+      Pattern.compile("(?:photo|image|img|picture)[-_]?credit", Pattern.CASE_INSENSITIVE);
+  private static final Pattern LABEL = Pattern.compile(
+      "advertisements?|advert|ad|sponsored(?: content)?|continue reading(?: the main story)?"
+          + "|read more|print(?: this)?|e-?mail(?: this)?|more sharing|share(?: this)?(?: article"
+          + "|story)?|tweet|\\d+\\s*secs?|you can skip this ad in \\d+ seconds\\.?"
+          + "|skip ad|story highlights",
+      Pattern.CASE_INSENSITIVE);
 
   /** A heading that opens the comments: "Comments", "12 Responses to ...", "Leave a Reply". */
   static boolean opensComments(Element heading) {
