@@ -69,6 +69,7 @@ final class ArticleExtractor {
 
   private static final Pattern UNLIKELY = Pattern.compile(
       "-ad-|ai2html|banner|breadcrumbs|combx|comment|community|cover-wrap|disqus|extra|footer|gdpr"
+          + "|(?:^|[-_ ])foot(?:$|[-_ ])"
           + "|header|legends|menu|related|remark|replies|rss|shoutbox|sidebar|skyscraper|social"
           + "|sponsor|supplemental|ad-break|agegate|pagination|pager|popup|yom-remote"
           + "|about[-_]?(?:the[-_]?)?author|author[-_]?(?:box|bio|info|profile|details)|authorbox"
@@ -76,8 +77,13 @@ final class ArticleExtractor {
       Pattern.CASE_INSENSITIVE);
   // Parts beside the story (a page's header is not one: broken markup may put all in it).
   private static final Pattern BESIDE_THE_STORY = Pattern.compile(
-      "sidebar|side-bar|widget|profile|author|disclaimer|footer|comment|related|sponsor|banner"
+      "sidebar|side-bar|widget|profile|author|disclaimer|footer|(?:^|[-_ ])foot(?:$|[-_ ])"
+          + "|comment|related|sponsor|banner"
           + "|popup|social|share|menu|skyscraper|supplemental",
+      Pattern.CASE_INSENSITIVE);
+  // Words of a part that holds a story, whatever else its class says.
+  private static final Pattern STORY_PART = Pattern.compile(
+      "(?:^|[-_ ])(?:article|hentry|h-entry|entry|story|post)(?:$|[-_ ])",
       Pattern.CASE_INSENSITIVE);
   private static final Pattern MAYBE_CONTENT =
       Pattern.compile("and|article|body|column|content|main|shadow", Pattern.CASE_INSENSITIVE);
@@ -388,13 +394,14 @@ final class ArticleExtractor {
 
     /**
      * Whether the element or an ancestor lies beside the story (a side bar, a profile, a
-     * footer, comments), and no article or part whose class or id names one.
+     * footer, comments), below any article or part whose class or id names one.
      */
     private static boolean isInUnlikelyPart(Element top, Element body) {
       for (Element e = top; e != null && e != body; e = e.parent()) {
         String match = e.className() + " " + e.id();
-        if (BESIDE_THE_STORY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()
-            && !POSITIVE.matcher(match).find() && !e.normalName().equals("article")) {
+        // A story's own part: what holds it (a blog's "widget" of posts, say) is no side bar.
+        if (STORY_PART.matcher(match).find() || e.normalName().equals("article")) return false;
+        if (BESIDE_THE_STORY.matcher(match).find() && !MAYBE_CONTENT.matcher(match).find()) {
           return true;
         }
         if (UNLIKELY_ROLES.contains(e.attr("role").toLowerCase(Locale.ROOT))) return true;
