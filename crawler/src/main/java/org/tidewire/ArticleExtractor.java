@@ -34,7 +34,8 @@ import org.jsoup.select.NodeTraversor;
  *       footer, share bar or the like (and not also content), or whose role is navigation,
  *       complementary, a menu or a dialog, is left out with what it holds. Readers' comments
  *       are left out in every reading: a section or item whose class or id names comments, and
- *       a heading that opens them ("12 Comments", "Leave a Reply") with what follows it.
+ *       a heading that opens them ("12 Comments", "Leave a Reply"), the author's box ("About
+ *       the author") or links to more ("Related stories") with what follows it.
  *   <li><b>Paragraphs.</b> Paragraphs, headings, cells, preformatted text, and containers that
  *       hold only text (a {@code div} of text and links) are scored: 1, plus one for each comma,
  *       plus one for each hundred characters (three at most). Paragraphs of under 25 characters
@@ -425,8 +426,9 @@ final class ArticleExtractor {
         Element element = stack.pop();
         if (leftOut.contains(element)) continue;
         String name = element.normalName();
-        if (HEADINGS.contains(name) && (opensComments(element) || isCommentSection(element))) {
-          // Comments written as a heading and the blocks after it: they end the story.
+        if (HEADINGS.contains(name) && (endsTheStory(element) || isCommentSection(element))) {
+          // Comments, an author's box or links to more, opened by a heading: the blocks after
+          // it are theirs.
           gone.add(element);
           gone.addAll(element.nextElementSiblings());
           leftOut.addAll(element.nextElementSiblings());
@@ -847,19 +849,29 @@ final class ArticleExtractor {
       "advertisements?|advert|ad|sponsored(?: content)?|continue reading(?: the main story)?"
           + "|read more|print(?: this)?|e-?mail(?: this)?|more sharing|share(?: this)?(?: article"
           + "|story)?|tweet|\\d+\\s*secs?|you can skip this ad in \\d+ seconds\\.?"
-          + "|skip ad|story highlights",
+          + "|skip ad|story highlights|comments powered by.*|(?:newsletter )?sign ?up(?: for (?:our|the)"
+          + " newsletter)?|follow (?:us|@\\w+) on \\w+!?|like us on facebook!?"
+          // A photo's credit standing alone: "(AP Photo/Jo Doe)", "(© Jo Doe)", "(Getty Images)".
+          + "|\\([^()]*(?:\u00a9|/|photo|image|getty|reuters|press|afp|credit)[^()]*\\)",
       Pattern.CASE_INSENSITIVE);
 
-  /** A heading that opens the comments: "Comments", "12 Responses to ...", "Leave a Reply". */
-  static boolean opensComments(Element heading) {
+  /**
+   * A heading that opens what follows the story: the comments ("Comments", "12 Responses to
+   * ...", "Leave a Reply"), the author's box ("About the author") or links to more ("Related
+   * stories", "You might also like", "Most popular").
+   */
+  static boolean endsTheStory(Element heading) {
     String text = heading.text().trim();
-    return text.length() < 120 && COMMENTS_HEADING.matcher(text).matches();
+    return text.length() < 120 && AFTER_THE_STORY.matcher(text).matches();
   }
 
-  private static final Pattern COMMENTS_HEADING = Pattern.compile(
+  private static final Pattern AFTER_THE_STORY = Pattern.compile(
       "(?:\\d+|no|one|two|three)?\\s*(?:reader\\s+|user\\s+)?(?:comments?|responses?|replies"
           + "|thoughts)(?:\\s+(?:to|on)\\b.*)?\\s*:?|(?:leave|post|add|write)\\s+(?:a|your)\\s+"
-          + "(?:reply|comment|response)\\b.*|join the (?:discussion|conversation)\\b.*",
+          + "(?:reply|comment|response)\\b.*|join the (?:discussion|conversation)\\b.*"
+          + "|about the authors?\\W*|related(?: stories| articles| posts| content| links| news)?:?"
+          + "|you (?:might|may) (?:also )?like:?|(?:more )?recommended(?: for you| stories)?:?"
+          + "|most (?:popular|read|viewed|shared)\\b.*|trending(?: now)?:?",
       Pattern.CASE_INSENSITIVE);
 
   private static final Pattern COMMENT_TOKEN = Pattern.compile(
