@@ -103,6 +103,28 @@ public class ArticleTextTest {
         + "<div id=\"footer\"><p>Copyright Daily News, all rights reserved, since 1901.</p></div>")));
   }
 
+  // A short story is read again with fewer rules, yet never taken from readers' comments, a
+  // side bar's profile or what a heading opens after the story; labels, credits and embedded
+  // posts inside it are not read, and a block of it with many links stays.
+  @Test
+  public void shortStoryAmongWhatFollowsIt() {
+    String bio = "<p>" + "Jo writes about rivers, bridges and the people who cross them, and has"
+        + " done so for twenty years, in three countries. ".repeat(8) + "</p>";
+    String comment = "<p>" + "I drove past the bridge on Monday, and the water was already up to"
+        + " the second arch, so this is no surprise to anyone here. ".repeat(8) + "</p>";
+    String linked = "The <a href=\"/a\">ferry</a> will carry cars across the <a href=\"/b\">lake"
+        + "</a> until then, the <a href=\"/c\">council</a> said.";
+    String page = page("<div class=\"post\"><div class=\"wrap\"><p>" + FIRST + "</p><p>"
+        + "Advertisement</p><p>(AP Photo/Jo Doe)</p><blockquote class=\"twitter-tweet\"><p>What a"
+        + " flood, everyone stay safe and dry tonight! &mdash; Someone (@someone)</p></blockquote>"
+        + "<p>" + linked + "</p></div><h3>Related stories</h3><ul><li><a href=\"/x\">Another river"
+        + " story from last year</a></li></ul><h2 id=\"comments\">2 Comments</h2><div id=\"c1\">"
+        + comment + "</div><div id=\"c2\">" + comment + "</div></div><div class=\"sidebar\">"
+        + "<div class=\"profile\">" + bio + "</div></div>");
+    assertEquals(FIRST + "\nThe ferry will carry cars across the lake until then, the council said.",
+        text(page));
+  }
+
   // A page that draws its story with scripts: the article body of its JSON-LD metadata.
   @Test
   public void metadataBody() {
