@@ -41,8 +41,9 @@ std::string Unescape(std::string_view text) {
 
 // The text of element `name` inside `block`; empty when it is not there.
 std::string ElementText(std::string_view block, std::string_view name) {
-  const std::string open = "<" + std::string(name) + ">";
-  const std::string close = "</" + std::string(name) + ">";
+  std::string open = "<", close = "</";
+  open.append(name).append(">");
+  close.append(name).append(">");
   const size_t start = block.find(open);
   if (start == std::string_view::npos) return {};
   const size_t end = block.find(close, start + open.size());
