@@ -3,9 +3,12 @@
 #include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <sstream>
 #include <future>
 #include <thread>
 
@@ -149,7 +152,6 @@ TEST(ShareServer, ServesOnlyPublishedFilesBelowTheToken) {
         std::string("/secret.txt"),
         std::string("/abcdefghijklmnopqrstuvwxy2/index.html"),
         std::string("/ABCDEFGHIJKLMNOPQRSTUVWXYZ/index.html"),
-        std::string("/abcdefghijklmnopqrstuvwxyz"),
         std::string("/abcdefghijklmnopqrstuvwxyz/../exec/secret.txt"),
         std::string("http://127.0.0.1/abcdefghijklmnopqrstuvwxyz/../secret.txt")}) {
     const std::string response =
@@ -323,6 +325,7 @@ TEST(ShareServer, TakenPortIsReported) {
 // as one closes.
 TEST(ShareServer, ConnectionBeyondTheLimitWaitsItsTurn) {
   ShareLimits limits;
+  limits.connections = 32;
   limits.headSeconds = 120;  // the holders must outlast the test
   SharedFolder shared(limits);
   ASSERT_EQ(shared.problem, "");
@@ -404,6 +407,141 @@ TEST(ShareServer, OversizedHeadAndStalledReaderEndTheirConnections) {
   shared.server.Stop();
   EXPECT_FALSE(shared.server.Running());
   EXPECT_EQ(idle.ReadToEnd(), "");
+}
+
+// The protocol to the letter, as a strict client or a smuggler sees it: ranges
+// that do not parse give the whole file, a 304 has no length, HTTP/1.1 needs
+// a Host, a long target is refused, a request with a body or a bad request
+// line ends its connection, "/TOKEN" leads to the index, whose links work.
+TEST(ShareServer, ProtocolToTheLetter) {
+  SharedFolder shared;
+  ASSERT_EQ(shared.problem, "");
+  const std::string t = "/abcdefghijklmnopqrstuvwxyz";
+  const std::string get = "GET " + t + "/Demo/1%20News.mp3 HTTP/1.1\r\nHost: x\r\n";
+  for (const char* range : {"items=0-9", "bytes = 0 - 9", "bytes=0 - 9", "bytes=10-5",
+                                   "bytes=1000000000000000000-2", "bytes=0-1,3-4"}) {
+    const std::string whole =
+        shared.Raw(get + "Range: " + range + "\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(StatusLine(whole), "HTTP/1.1 200 OK") << range;
+    EXPECT_TRUE(whole.ends_with("\r\n\r\n" + shared.audio)) << range;
+  }
+  const std::string past = shared.Raw(get + "Range: bytes=1000-1001\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(StatusLine(past), "HTTP/1.1 416 Range Not Satisfiable");
+  EXPECT_NE(past.find("Content-Range: bytes */1000\r\n"), std::string::npos) << past;
+
+  httplib::Client client = shared.Client();
+  auto first = client.Get(t + "/Demo/1%20News.mp3");
+  ASSERT_TRUE(first);
+  const std::string unchanged = shared.Raw(get + "If-None-Match: " + first->get_header_value("ETag") +
+                                           "\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(StatusLine(unchanged), "HTTP/1.1 304 Not Modified");
+  EXPECT_EQ(unchanged.find("Content-Length"), std::string::npos) << unchanged;
+  EXPECT_EQ(unchanged.find("Transfer-Encoding"), std::string::npos) << unchanged;
+  EXPECT_TRUE(unchanged.ends_with("\r\n\r\n")) << unchanged;
+
+  EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/index.html HTTP/1.1\r\nConnection: close\r\n\r\n")),
+            "HTTP/1.1 400 Bad Request");
+  EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/index.html HTTP/1.0\r\n\r\n")), "HTTP/1.1 200 OK");
+  EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/" + std::string(8200, 'a') +
+                                  " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")),
+            "HTTP/1.1 414 URI Too Long");
+
+  // What follows a request with a body, or a broken request line, is never
+  // read as a request of its own: one answer, and the connection ends.
+  const std::string next = "GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\n\r\n";
+  for (const std::string& first : {"GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\ntransfer-ENCODING:"
+                                   " chunked\r\n\r\n0\r\n\r\n",
+                                   "GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\nContent-Length:"
+                                   " 3\r\n\r\nabc",
+                                   std::string("NOT A REQUEST\r\n\r\n")}) {
+    const std::string answers = shared.Raw(first + next);
+    EXPECT_EQ(answers.find("HTTP/1.1", 1), std::string::npos) << answers;
+  }
+
+  const std::string moved = shared.Raw("GET " + t + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  EXPECT_EQ(StatusLine(moved), "HTTP/1.1 301 Moved Permanently");
+  EXPECT_NE(moved.find("\r\nLocation: " + t + "/\r\n"), std::string::npos) << moved;
+  shared.root.Write("exec/Top/index.html",
+                    "<html><head><title>News</title></head><body><img src=\"../icons/brevora.png\">"
+                    "<a href=\"Demo/Demo.html\">Demo</a></body></html>");
+  auto index = client.Get(t + "/");
+  ASSERT_TRUE(index);
+  EXPECT_EQ(index->body, "<html><head>\n<base href=\"Top/\"><title>News</title></head><body><img "
+                         "src=\"../icons/brevora.png\"><a href=\"Demo/Demo.html\">Demo</a></body></html>");
+  auto icon = client.Get(t + "/Top/../icons/brevora.png");  // where the base leads the icon
+  EXPECT_TRUE(icon && icon->status == 404);
+  auto viaBase = client.Get(t + "/icons/brevora.png");
+  ASSERT_TRUE(viaBase);
+  EXPECT_EQ(viaBase->status, 200);
+}
+
+// Nothing private leaves the computer: no page or index served names a file
+// of the user's (the files on disk keep them), every answer asks for no
+// referrer, and an ETag tells nothing of where the file lies on the disk.
+TEST(ShareServer, NothingPrivateLeaves) {
+  SharedFolder shared;
+  ASSERT_EQ(shared.problem, "");
+  const std::string page =
+      "<li><b>Local</b> <a href=\"file:///home/jo/feeds/a.html\">source</a> <a href=\"/home/jo/b\">"
+      "b</a> <a href=\"https://example.com/c\">c</a> <a href=\"Demo/1%20News.mp3\">d</a></li>";
+  shared.root.Write("exec/Top/Demo/Demo.html", page);
+  shared.root.Write("exec/Top/NewsXML.xml",
+                    "<news><channel name=\"Local\" url=\"FILE:/home/jo/feeds/feed.xml\"><category "
+                    "name=\"C\"><article><title>T</title><url>file:/home/jo/a.html</url></article>"
+                    "</category></channel></news>");
+  httplib::Client client = shared.Client();
+  auto served = client.Get("/abcdefghijklmnopqrstuvwxyz/Demo/Demo.html");
+  ASSERT_TRUE(served);
+  EXPECT_EQ(served->body,
+            "<li><b>Local</b> <a href=\"\">source</a> <a href=\"\">b</a> <a href=\"https://"
+            "example.com/c\">c</a> <a href=\"Demo/1%20News.mp3\">d</a></li>");
+  EXPECT_EQ(served->get_header_value("Referrer-Policy"), "no-referrer");
+  auto index = client.Get("/abcdefghijklmnopqrstuvwxyz/NewsXML.xml");
+  ASSERT_TRUE(index);
+  EXPECT_EQ(index->body.find("/home/jo"), std::string::npos) << index->body;
+  EXPECT_EQ(shared.root.Read("exec/Top/Demo/Demo.html"), page);
+  auto missing = client.Get("/abcdefghijklmnopqrstuvwxyz/none.mp3");
+  ASSERT_TRUE(missing);
+  EXPECT_EQ(missing->get_header_value("Referrer-Policy"), "no-referrer");
+
+  struct stat status {};
+  ASSERT_EQ(stat((shared.executing + "/Top/Demo/1 News.mp3").c_str(), &status), 0);
+  auto audio = client.Get("/abcdefghijklmnopqrstuvwxyz/Demo/1%20News.mp3");
+  ASSERT_TRUE(audio);
+  std::string etag = audio->get_header_value("ETag");
+  for (char& c : etag) c = std::isxdigit(static_cast<unsigned char>(c)) ? c : ' ';
+  std::istringstream parts(etag);
+  char hex[32];
+  std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(status.st_ino));
+  for (std::string part; parts >> part;) {
+    EXPECT_NE(part, hex) << audio->get_header_value("ETag");
+    EXPECT_NE(part, std::to_string(status.st_ino)) << audio->get_header_value("ETag");
+  }
+}
+
+// This computer reaches a server shared with it alone on IPv6's loopback too.
+TEST(ShareServer, LocalServerAnswersOnBothLoopbacks) {
+  SharedFolder shared;
+  ASSERT_EQ(shared.problem, "");
+  const int fd = socket(AF_INET6, SOCK_STREAM, 0);
+  sockaddr_in6 address{};
+  address.sin6_family = AF_INET6;
+  address.sin6_port = htons(static_cast<uint16_t>(shared.port));
+  address.sin6_addr = in6addr_loopback;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(fd);
+    GTEST_SKIP() << "this machine has no IPv6 loopback";
+  }
+  const std::string request =
+      "GET /abcdefghijklmnopqrstuvwxyz/index.html HTTP/1.1\r\nHost: [::1]\r\nConnection: close\r\n\r\n";
+  ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t got; (got = recv(fd, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, got);
+  close(fd);
+  EXPECT_EQ(StatusLine(answer), "HTTP/1.1 200 OK");
+  EXPECT_TRUE(answer.ends_with("<html>index</html>")) << answer;
 }
 
 }  // namespace

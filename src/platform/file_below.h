@@ -19,10 +19,13 @@ class ReadOnlyFile {
 
   std::uint64_t Size() const { return size_; }
   std::int64_t ModifiedSeconds() const { return modifiedSeconds_; }
-  // A text that changes whenever the file is replaced or changed.
+  // A text that changes whenever the file is replaced or changed (its size and
+  // times; nothing of where it lies on the disk).
   const std::string& Identity() const { return identity_; }
   // Reads up to `size` bytes at `offset`; the count read, 0 at the end, -1 on error.
   ssize_t ReadAt(std::uint64_t offset, char* data, std::size_t size) const;
+  // Hands the open descriptor to the caller, who closes it; the object holds none after.
+  int ReleaseDescriptor();
 
  private:
   friend std::optional<ReadOnlyFile> OpenFileBelow(const std::string&,

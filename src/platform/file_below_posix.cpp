@@ -29,6 +29,12 @@ ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
   return *this;
 }
 
+int ReadOnlyFile::ReleaseDescriptor() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
 ReadOnlyFile::~ReadOnlyFile() {
   if (fd_ >= 0) close(fd_);
 }
@@ -64,11 +70,12 @@ std::optional<ReadOnlyFile> OpenFileBelow(const std::string& root,
   file.size_ = static_cast<std::uint64_t>(status.st_size);
   file.modifiedSeconds_ = static_cast<std::int64_t>(status.st_mtim.tv_sec);
   char identity[96];
-  std::snprintf(identity, sizeof identity, "%llx-%llx-%llx.%lx",
-                static_cast<unsigned long long>(status.st_ino),
+  std::snprintf(identity, sizeof identity, "%llx-%llx.%lx-%llx.%lx",
                 static_cast<unsigned long long>(status.st_size),
                 static_cast<unsigned long long>(status.st_mtim.tv_sec),
-                static_cast<unsigned long>(status.st_mtim.tv_nsec));
+                static_cast<unsigned long>(status.st_mtim.tv_nsec),
+                static_cast<unsigned long long>(status.st_ctim.tv_sec),
+                static_cast<unsigned long>(status.st_ctim.tv_nsec));
   file.identity_ = identity;
   return file;
 }

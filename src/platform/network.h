@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,5 +44,9 @@ class SocketIo {
 
 // Ends both directions of a socket, waking a thread that waits on it.
 void ShutdownSocket(int fd);
+
+// Runs `start` with the signal of a write to a closed connection blocked, so
+// that the threads it starts (a server's) never receive it.
+void WithoutBrokenPipeSignal(const std::function<void()>& start);
 
 }  // namespace brevora

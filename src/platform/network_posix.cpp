@@ -1,3 +1,4 @@
+#include <signal.h>
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -129,6 +130,15 @@ void SocketIo::Endpoint(bool local, std::string& address, int& port) const {
 
 void ShutdownSocket(int fd) {
   shutdown(fd, SHUT_RDWR);
+}
+
+void WithoutBrokenPipeSignal(const std::function<void()>& start) {
+  sigset_t pipe, previous;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, &previous);
+  start();
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }
 
 }  // namespace brevora

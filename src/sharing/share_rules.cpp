@@ -265,15 +265,48 @@ std::string ServedFeed(std::string_view feed, std::string_view feedPath,
   return out;
 }
 
+std::string WithoutLocalAddresses(std::string_view text) {
+  struct Pattern {
+    std::string_view open, close;
+  };
+  static constexpr Pattern kPatterns[] = {{" href=\"", "\""}, {" src=\"", "\""},
+                                          {" url=\"", "\""}, {"<url>", "</url>"},
+                                          {"<link>", "</link>"}};
+  const auto local = [](std::string_view value) {
+    value = TrimBlanks(value);
+    return value.starts_with("/") || value.starts_with("~") ||
+           LowerAscii(std::string(value.substr(0, 5))) == "file:";
+  };
+  std::string out;
+  out.reserve(text.size());
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t best = std::string_view::npos;
+    const Pattern* found = nullptr;
+    for (const Pattern& pattern : kPatterns) {
+      const size_t where = text.find(pattern.open, at);
+      if (where < best) best = where, found = &pattern;
+    }
+    if (found == nullptr) break;
+    const size_t valueStart = best + found->open.size();
+    const size_t valueEnd = text.find(found->close, valueStart);
+    if (valueEnd == std::string_view::npos) break;
+    out.append(text.substr(at, valueStart - at));
+    const std::string_view value = text.substr(valueStart, valueEnd - valueStart);
+    if (!local(value)) out.append(value);
+    at = valueEnd;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
 ByteRange ParseByteRange(std::string_view header, std::uint64_t size) {
   ByteRange whole;
-  header = TrimBlanks(header);
   if (!header.starts_with("bytes=")) return whole;
-  const std::string_view spec = TrimBlanks(header.substr(6));
+  const std::string_view spec = header.substr(6);
   const size_t dash = spec.find('-');
   if (dash == std::string_view::npos || spec.find(',') != std::string_view::npos) return whole;
-  const std::string_view from = TrimBlanks(spec.substr(0, dash)),
-                         to = TrimBlanks(spec.substr(dash + 1));
+  const std::string_view from = spec.substr(0, dash), to = spec.substr(dash + 1);
   ByteRange range;
   range.kind = ByteRange::Kind::kPart;
   if (from.empty()) {  // the last N bytes

@@ -46,14 +46,22 @@ std::string SharedContentType(std::string_view name);
 std::string ServedFeed(std::string_view feed, std::string_view feedPath,
                        std::string_view podcastAddress, std::string_view base);
 
+// A page or the run's index as the network is served it: every address of
+// a file on this computer ("file:..." or a path from "/", in an href, src or
+// url attribute or a url or link element) is emptied, so that no folder of
+// the user's is shown; other addresses are kept.
+std::string WithoutLocalAddresses(std::string_view text);
+
 // One byte range of a `Range` header for a body of `size` bytes.
 struct ByteRange {
   enum class Kind { kWhole, kPart, kUnsatisfiable } kind = Kind::kWhole;
   std::uint64_t first = 0;  // for kPart: the first byte and the count
   std::uint64_t length = 0;
 };
-// kWhole for no header, another unit, several ranges or a malformed value
-// (the whole body is sent); kUnsatisfiable when the range starts past the end.
+// kWhole for no header, another unit, several ranges or a value that is not
+// exactly "bytes=FIRST-LAST", "bytes=FIRST-" or "bytes=-COUNT" with at most
+// 18 digits and LAST not before FIRST (the whole body is sent);
+// kUnsatisfiable when such a range starts past the end.
 ByteRange ParseByteRange(std::string_view header, std::uint64_t size);
 
 // Whether an If-None-Match value ("*", a list, weak forms) matches `etag`.

@@ -1,17 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sharing/share_server.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
-#include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
-#include <set>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -27,215 +32,331 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr char kPlainText[] = "text/plain; charset=utf-8";
-constexpr std::size_t kChunk = 64 * 1024;
 
-// A fixed number of threads, one per connection; while all are busy the
-// accepting thread waits, and further clients wait to be accepted.
-class ConnectionPool final : public httplib::TaskQueue {
+// The local address of a connection, as a host part of an address
+// ("192.168.1.20", "[fe80::1]"); IPv4 reached over an IPv6 socket as IPv4.
+std::string LocalHost(int fd) {
+  sockaddr_storage address{};
+  socklen_t length = sizeof address;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) return "127.0.0.1";
+  char text[INET6_ADDRSTRLEN] = "";
+  if (address.ss_family == AF_INET) {
+    inet_ntop(AF_INET, &reinterpret_cast<sockaddr_in*>(&address)->sin_addr, text, sizeof text);
+    return text;
+  }
+  const in6_addr& six = reinterpret_cast<sockaddr_in6*>(&address)->sin6_addr;
+  if (IN6_IS_ADDR_V4MAPPED(&six)) {
+    inet_ntop(AF_INET, &six.s6_addr[12], text, sizeof text);
+    return text;
+  }
+  inet_ntop(AF_INET6, &six, text, sizeof text);
+  return "[" + std::string(text) + "]";
+}
+
+std::string Header(MHD_Connection* connection, const char* name) {
+  const char* value = MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name);
+  return value == nullptr ? std::string() : std::string(value);
+}
+
+bool HasHeader(MHD_Connection* connection, const char* name) {
+  return MHD_lookup_connection_value(connection, MHD_HEADER_KIND, name) != nullptr;
+}
+
+// An answer being made: its status, headers and body, queued on the connection at the end.
+class Answer {
  public:
-  explicit ConnectionPool(std::size_t size) : size_(size) {
-    for (std::size_t i = 0; i < size; ++i) workers_.emplace_back([this] { Work(); });
+  explicit Answer(unsigned status) : status_(status) {}
+  Answer& Set(const std::string& name, const std::string& value) {
+    headers_.emplace_back(name, value);
+    return *this;
   }
-
-  void enqueue(std::function<void()> job) override {
-    std::unique_lock lock(mutex_);
-    room_.wait(lock, [&] { return busy_ < size_ || shutdown_; });
-    ++busy_;
-    jobs_.push_back(std::move(job));
-    work_.notify_one();
+  Answer& Text(std::string body, const std::string& type = kPlainText) {
+    text_ = std::move(body);
+    Set(MHD_HTTP_HEADER_CONTENT_TYPE, type);
+    return *this;
   }
+  // The part of an open file from `first`, `length` bytes, sent from the file itself.
+  Answer& File(ReadOnlyFile file, std::uint64_t first, std::uint64_t length) {
+    file_.emplace(std::move(file));
+    first_ = first;
+    length_ = length;
+    return *this;
+  }
+  void CloseAfter() { close_ = true; }
 
-  void shutdown() override {
-    {
-      std::lock_guard lock(mutex_);
-      shutdown_ = true;
+  MHD_Result Queue(MHD_Connection* connection) {
+    MHD_Response* response = nullptr;
+    if (status_ == MHD_HTTP_NOT_MODIFIED) {
+      // No length: a 304 has no body, and a length would be taken for the file's
+      // (the library gives one to every answer of a known size).
+      response = MHD_create_response_from_callback(
+          MHD_SIZE_UNKNOWN, 1024, [](void*, uint64_t, char*, size_t) -> ssize_t {
+            return MHD_CONTENT_READER_END_OF_STREAM;
+          },
+          nullptr, nullptr);
+    } else if (file_ && length_ > 0) {
+      const int fd = file_->ReleaseDescriptor();
+      response = MHD_create_response_from_fd_at_offset64(length_, fd, first_);
+      if (response == nullptr) close(fd);
+    } else {
+      response = MHD_create_response_from_buffer(text_.size(), text_.data(), MHD_RESPMEM_MUST_COPY);
     }
-    work_.notify_all();
-    room_.notify_all();
-    for (std::thread& worker : workers_) worker.join();
+    if (response == nullptr) return MHD_NO;
+    // Nothing of a shared page tells another site where it came from.
+    MHD_add_response_header(response, "Referrer-Policy", "no-referrer");
+    for (const auto& [name, value] : headers_) {
+      MHD_add_response_header(response, name.c_str(), value.c_str());
+    }
+    if (close_) MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    if (status_ == MHD_HTTP_NOT_MODIFIED) {
+      // Neither a length nor chunks: the connection's end closes the answer.
+      MHD_set_response_options(response, MHD_RF_HTTP_1_0_COMPATIBLE_STRICT, MHD_RO_END);
+    }
+    const MHD_Result queued = MHD_queue_response(connection, status_, response);
+    MHD_destroy_response(response);
+    return queued;
   }
 
  private:
-  void Work() {
-    for (;;) {
-      std::function<void()> job;
-      {
-        std::unique_lock lock(mutex_);
-        work_.wait(lock, [&] { return !jobs_.empty() || shutdown_; });
-        if (jobs_.empty()) return;  // shut down with nothing left to close
-        job = std::move(jobs_.front());
-        jobs_.pop_front();
-      }
-      job();
-      {
-        std::lock_guard lock(mutex_);
-        --busy_;
-      }
-      room_.notify_one();
-    }
-  }
-
-  const std::size_t size_;
-  std::mutex mutex_;
-  std::condition_variable work_, room_;
-  std::deque<std::function<void()>> jobs_;
-  std::vector<std::thread> workers_;
-  std::size_t busy_ = 0;
-  bool shutdown_ = false;
+  unsigned status_;
+  std::vector<std::pair<std::string, std::string>> headers_;
+  std::string text_;
+  std::optional<ReadOnlyFile> file_;
+  std::uint64_t first_ = 0, length_ = 0;
+  bool close_ = false;
 };
 
-// One client's socket as the HTTP library reads and writes it, with the
-// limits on the request head (bytes and time) and on a client that stops
-// taking the answer.
-class ConnectionStream final : public httplib::Stream {
- public:
-  ConnectionStream(int fd, const ShareLimits& limits) : io_(fd), limits_(limits) {}
-
-  // Waits for the first byte of the next request, at most `seconds`.
-  bool AwaitRequest(long seconds) const {
-    return start_ < end_ || io_.WaitReadable(seconds * 1000);
+std::string ReadAll(const ReadOnlyFile& file) {
+  std::string text(static_cast<std::size_t>(file.Size()), '\0');
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const ssize_t got = file.ReadAt(at, text.data() + at, text.size() - at);
+    if (got <= 0) break;
+    at += static_cast<std::size_t>(got);
   }
-  void BeginRequest() {
-    deadline_ = Clock::now() + std::chrono::seconds(limits_.headSeconds);
-    delivered_ = 0;
-  }
+  text.resize(at);
+  return text;
+}
 
-  bool is_readable() const override { return start_ < end_ || io_.WaitReadable(Remaining()); }
-  bool is_writable() const override { return true; }  // write waits for room itself
-
-  ssize_t read(char* data, std::size_t size) override {
-    if (start_ == end_) {
-      if (!io_.WaitReadable(Remaining())) return -1;
-      const ssize_t got = io_.Receive(buffer_, sizeof buffer_);
-      if (got <= 0) return got;
-      start_ = 0;
-      end_ = static_cast<std::size_t>(got);
-    }
-    const std::size_t count = std::min(size, end_ - start_);
-    if (delivered_ + count > limits_.headBytes) return -1;
-    std::memcpy(data, buffer_ + start_, count);
-    start_ += count;
-    delivered_ += count;
-    return static_cast<ssize_t>(count);
-  }
-
-  ssize_t write(const char* data, std::size_t size) override {
-    return io_.Send(data, size, limits_.sendSeconds * 1000);
-  }
-  void get_remote_ip_and_port(std::string& address, int& port) const override {
-    io_.Endpoint(false, address, port);
-  }
-  void get_local_ip_and_port(std::string& address, int& port) const override {
-    io_.Endpoint(true, address, port);
-  }
-  socket_t socket() const override { return io_.Descriptor(); }
-
- private:
-  long Remaining() const {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline_ - Clock::now()).count();
-    return left > 0 ? static_cast<long>(left) : 0;
-  }
-
-  SocketIo io_;
-  const ShareLimits& limits_;
-  Clock::time_point deadline_ = Clock::now();
-  std::size_t delivered_ = 0;
-  char buffer_[4096];
-  std::size_t start_ = 0, end_ = 0;
-};
-
-// What an answer's body is read from.
-struct Body {
-  std::shared_ptr<const ReadOnlyFile> file;
-  std::shared_ptr<const std::string> text;
-  std::uint64_t Size() const { return file ? file->Size() : text->size(); }
-};
+// The index page as "/TOKEN/" serves it: its relative links (the channels'
+// pages, "../icons/") lead where they lead from "/TOKEN/Top/index.html".
+std::string IndexFromTheTokenAddress(std::string page) {
+  const std::string base = "<base href=\"Top/\">";
+  const size_t head = page.find("<head>");
+  if (head != std::string::npos) return page.insert(head + 6, "\n" + base);
+  return base + page;
+}
 
 }  // namespace
 
-class ShareServer::Impl final : public httplib::Server {
+class ShareServer::Impl {
  public:
   explicit Impl(ShareOptions options)
-      : options_(std::move(options)), lockPath_(options_.executingFolder + "/" + kPublishLockName) {
-    const std::size_t connections = std::max<std::size_t>(1, options_.limits.connections);
-    new_task_queue = [connections] { return new ConnectionPool(connections); };
-    set_address_family(AF_INET);
-    // What the Keep-Alive header announces is what the connection loop does.
-    set_keep_alive_max_count(options_.limits.requestsPerConnection);
-    set_keep_alive_timeout(options_.limits.idleSeconds);
-    set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
-      Answer(request, response);
-      return HandlerResponse::Handled;
-    });
+      : options_(std::move(options)),
+        lockPath_(options_.executingFolder + "/" + kPublishLockName) {}
+
+  ~Impl() { Stop(); }
+
+  // Listens: on every interface of both stacks, or on 127.0.0.1 and ::1.
+  // The errno of a failure, 0 on success.
+  int Start() {
+    const int port = options_.port;
+    if (options_.allInterfaces) {
+      MHD_Daemon* both = Listen(MHD_USE_DUAL_STACK, nullptr, port);
+      if (both == nullptr) both = Listen(0, nullptr, port);  // a machine without IPv6
+      if (both == nullptr) return errno != 0 ? errno : EADDRINUSE;
+      daemons_.push_back(both);
+    } else {
+      sockaddr_in four{};
+      four.sin_family = AF_INET;
+      four.sin_port = htons(static_cast<uint16_t>(port));
+      four.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      MHD_Daemon* local = Listen(0, reinterpret_cast<sockaddr*>(&four), port);
+      if (local == nullptr) return errno != 0 ? errno : EADDRINUSE;
+      daemons_.push_back(local);
+      sockaddr_in6 six{};
+      six.sin6_family = AF_INET6;
+      six.sin6_port = htons(static_cast<uint16_t>(BoundPort()));
+      six.sin6_addr = in6addr_loopback;
+      // Where the machine has no IPv6 loopback, this computer reaches us on 127.0.0.1.
+      if (MHD_Daemon* local6 = Listen(MHD_USE_IPv6, reinterpret_cast<sockaddr*>(&six), BoundPort())) {
+        daemons_.push_back(local6);
+      }
+    }
+    watchdog_ = std::thread([this] { Watch(); });
+    return 0;
   }
 
-  // Closes every connection that is open, and any that opens from now on.
-  void CloseConnections() {
-    std::lock_guard lock(mutex_);
-    stopping_ = true;
-    for (const int fd : open_) ShutdownSocket(fd);
+  void Stop() {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    wake_.notify_all();
+    if (watchdog_.joinable()) watchdog_.join();
+    for (MHD_Daemon* daemon : daemons_) MHD_stop_daemon(daemon);
+    daemons_.clear();
+  }
+
+  int BoundPort() const {
+    if (daemons_.empty()) return 0;
+    const MHD_DaemonInfo* info = MHD_get_daemon_info(daemons_.front(), MHD_DAEMON_INFO_BIND_PORT);
+    return info == nullptr ? 0 : info->port;
   }
 
   std::size_t OpenConnections() const {
     std::lock_guard lock(mutex_);
-    return open_.size();
+    return connections_.size();
   }
 
  private:
-  bool process_and_close_socket(socket_t sock) override {
-    {
-      std::lock_guard lock(mutex_);
-      if (!stopping_) open_.insert(sock);
-    }
-    Serve(sock);
-    {
-      std::lock_guard lock(mutex_);
-      open_.erase(sock);
-    }
-    ShutdownSocket(sock);
-    close(sock);
-    return true;
-  }
+  // What the watchdog knows of a connection: its socket, and since when it
+  // has been waiting for a request head (none while a request is answered).
+  struct Connection {
+    int fd = -1;
+    std::optional<Clock::time_point> headSince;
+  };
 
-  void Serve(int sock) {
+  MHD_Daemon* Listen(unsigned flags, sockaddr* address, int port) {
     const ShareLimits& limits = options_.limits;
-    ConnectionStream stream(sock, limits);
-    bool closeAfter = false;
-    // A request with a body is answered and the connection closed, so that
-    // the body is never read as a request.
-    const auto setup = [&closeAfter](httplib::Request& request) {
-      request.ranges.clear();  // ranges are answered here, not by the library
-      if (request.has_header("Content-Length") || request.has_header("Transfer-Encoding")) {
-        closeAfter = true;
-        request.headers.erase("Connection");
-        request.headers.emplace("Connection", "close");
-      }
+    errno = 0;
+    std::vector<MHD_OptionItem> items = {
+        {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(std::max<std::size_t>(1, limits.connections)),
+         nullptr},
+        {MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(limits.perAddress), nullptr},
+        {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(std::max(1L, limits.sendSeconds)),
+         nullptr},
+        // Room for a head somewhat over the limit, so that it is refused with a reason.
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(2 * limits.headBytes + 16 * 1024),
+         nullptr},
+        {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
+        {MHD_OPTION_LISTEN_BACKLOG_SIZE, 1024, nullptr},
+        {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Impl::OnConnection), this},
+        {MHD_OPTION_URI_LOG_CALLBACK, reinterpret_cast<intptr_t>(&Impl::OnRequestLine), this},
+        {MHD_OPTION_NOTIFY_COMPLETED, reinterpret_cast<intptr_t>(&Impl::OnAnswered), this},
+        // The target reaches the path rules as it was sent: they decode it themselves.
+        {MHD_OPTION_UNESCAPE_CALLBACK, reinterpret_cast<intptr_t>(&Impl::KeepEscaped), nullptr},
     };
-    for (std::size_t n = 0; n < limits.requestsPerConnection; ++n) {
-      {
-        std::lock_guard lock(mutex_);
-        if (stopping_) return;
+    if (address != nullptr) {
+      items.push_back({MHD_OPTION_SOCK_ADDR, 0, address});
+    }
+    items.push_back({MHD_OPTION_END, 0, nullptr});
+    MHD_Daemon* daemon = nullptr;
+    // The server's thread never receives the signal of a closed connection,
+    // so files are sent straight from the disk (sendfile).
+    WithoutBrokenPipeSignal([&] {
+      daemon = MHD_start_daemon(flags | MHD_USE_EPOLL_INTERNAL_THREAD, static_cast<uint16_t>(port),
+                                nullptr, nullptr, &Impl::OnRequest, this, MHD_OPTION_ARRAY,
+                                items.data(), MHD_OPTION_END);
+    });
+    return daemon;
+  }
+
+  static size_t KeepEscaped(void*, MHD_Connection*, char* text) { return std::strlen(text); }
+
+  static void OnConnection(void* self, MHD_Connection* connection, void** socket,
+                           MHD_ConnectionNotificationCode code) {
+    auto* impl = static_cast<Impl*>(self);
+    std::lock_guard lock(impl->mutex_);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      Connection state;
+      state.fd = info == nullptr ? -1 : info->connect_fd;
+      state.headSince = Clock::now();
+      if (state.fd >= 0) {
+        // Headers and a short body leave at once on a reused connection.
+        const int on = 1;
+        setsockopt(state.fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
       }
-      if (!stream.AwaitRequest(n == 0 ? limits.headSeconds : limits.idleSeconds)) return;
-      stream.BeginRequest();
-      bool closedByClient = false;
-      const bool last = n + 1 == limits.requestsPerConnection;
-      if (!process_request(stream, last, closedByClient, setup) || closedByClient || closeAfter) {
-        return;
+      impl->connections_[connection] = state;
+      *socket = nullptr;
+    } else {
+      // Called before the socket is closed: the watchdog never touches a reused number.
+      impl->connections_.erase(connection);
+    }
+  }
+
+  static void* OnRequestLine(void* self, const char*, MHD_Connection* connection) {
+    auto* impl = static_cast<Impl*>(self);
+    std::lock_guard lock(impl->mutex_);
+    const auto found = impl->connections_.find(connection);
+    if (found != impl->connections_.end() && !found->second.headSince) {
+      found->second.headSince = Clock::now();
+    }
+    return nullptr;
+  }
+
+  static void OnAnswered(void* self, MHD_Connection* connection, void**,
+                         MHD_RequestTerminationCode) {
+    auto* impl = static_cast<Impl*>(self);
+    std::lock_guard lock(impl->mutex_);
+    const auto found = impl->connections_.find(connection);
+    // The next request head is awaited from now.
+    if (found != impl->connections_.end()) found->second.headSince = Clock::now();
+  }
+
+  // Ends the connections whose request head has taken longer than its time:
+  // a client that sends a byte now and then holds nothing for long.
+  void Watch() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+      wake_.wait_for(lock, std::chrono::milliseconds(250));
+      const Clock::time_point late = Clock::now() - std::chrono::seconds(options_.limits.headSeconds);
+      for (const auto& [connection, state] : connections_) {
+        if (state.headSince && *state.headSince < late && state.fd >= 0) ShutdownSocket(state.fd);
       }
     }
   }
 
-  void Answer(const httplib::Request& request, httplib::Response& response) {
-    if (request.method != "GET" && request.method != "HEAD") {
-      response.status = 405;
-      response.set_header("Allow", "GET, HEAD");
-      response.set_content("Only GET and HEAD are answered here.\n", kPlainText);
-      return;
+  static MHD_Result OnRequest(void* self, MHD_Connection* connection, const char* url,
+                              const char* method, const char* version, const char*,
+                              size_t* uploadSize, void** request) {
+    auto* impl = static_cast<Impl*>(self);
+    {
+      std::lock_guard lock(impl->mutex_);
+      const auto found = impl->connections_.find(connection);
+      if (found != impl->connections_.end()) found->second.headSince.reset();
+    }
+    // A body (of a request that should have none) is taken and dropped, and
+    // the connection closed after the answer, so it is never read as a request.
+    if (*request != nullptr) {
+      *uploadSize = 0;
+      return MHD_YES;
+    }
+    static int marker;
+    *request = &marker;
+    Answer answer = impl->Respond(connection, url, method, version);
+    if (HasHeader(connection, MHD_HTTP_HEADER_TRANSFER_ENCODING) ||
+        HasHeader(connection, MHD_HTTP_HEADER_CONTENT_LENGTH)) {
+      answer.CloseAfter();
+    }
+    return answer.Queue(connection);
+  }
+
+  Answer Respond(MHD_Connection* connection, const char* url, const char* method,
+                 const char* version) const {
+    const std::string_view target = url;
+    if (std::strcmp(version, MHD_HTTP_VERSION_1_1) == 0 && !HasHeader(connection, "Host")) {
+      return Plain(400, "A request of HTTP/1.1 names its host.");
+    }
+    if (target.size() > options_.limits.headBytes) return Plain(414, "The address is too long.");
+    if (HeadSize(connection) + target.size() > options_.limits.headBytes) {
+      return Plain(431, "The request's headers are too long.");
+    }
+    if (std::strcmp(method, "GET") != 0 && std::strcmp(method, "HEAD") != 0) {
+      Answer refused = Plain(405, "Only GET and HEAD are answered here.");
+      refused.Set("Allow", "GET, HEAD");
+      return refused;
+    }
+    const std::string root = "/" + options_.token;
+    if (target == root) {
+      Answer moved = Plain(301, "Moved.");
+      moved.Set(MHD_HTTP_HEADER_LOCATION, root + "/");
+      return moved;
     }
     const std::optional<std::vector<std::string>> path =
-        ResolveSharedPath(request.target, options_.token);
+        ResolveSharedPath(target, options_.token);
     std::optional<ReadOnlyFile> file;
     if (path) {
       // Opened under a shared hold of the publishing lock: a run replacing
@@ -244,114 +365,126 @@ class ShareServer::Impl final : public httplib::Server {
       bool busy = false;
       const std::optional<FileLock> hold = FileLock::TryLockShared(lockPath_, busy);
       if (busy) {
-        response.status = 503;
-        response.set_header("Retry-After", "30");
-        response.set_content("The news is being published. Try again in a moment.\n", kPlainText);
-        return;
+        Answer later = Plain(503, "The news is being published. Try again in a moment.");
+        later.Set("Retry-After", "30");
+        return later;
       }
       file = OpenFileBelow(options_.executingFolder, *path);
     }
-    if (!file) {
-      response.status = 404;
-      response.set_content("Not found.\n", kPlainText);
-      return;
-    }
-    Body body;
-    std::string etag = file->Identity();
+    if (!file) return Plain(404, "Not found.");
+
     const std::string lastModified = HttpDate(static_cast<std::time_t>(file->ModifiedSeconds()));
-    if (path->back() == "podcast.xml" && file->Size() <= options_.limits.feedBytes) {
-      std::string base = "http://" + HostPart(request.local_addr) + ":" +
-                         std::to_string(request.local_port) + "/" + options_.token + "/";
-      std::string text = ReadAll(*file);
+    std::string etag = file->Identity();
+    std::optional<std::string> text;  // a body made for this client
+    const std::string& name = path->back();
+    const bool feed = name == "podcast.xml";
+    const bool index = target == root + "/";
+    // Pages and the run's index may name the user's files (a local channel's
+    // articles): they are served without those addresses.
+    const bool page = name == "NewsXML.xml" || name.ends_with(".html") || name.ends_with(".htm");
+    if ((feed || page) && file->Size() > options_.limits.feedBytes) {
+      return Plain(404, "Not found.");
+    }
+    if (page && !index) {
+      text = WithoutLocalAddresses(ReadAll(*file));
+      etag += "-p";
+    } else if (feed || index) {
+      const MHD_ConnectionInfo* info =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      const MHD_ConnectionInfo* local =
+          MHD_get_connection_info(connection, MHD_CONNECTION_INFO_DAEMON);
+      const MHD_DaemonInfo* port =
+          local == nullptr ? nullptr : MHD_get_daemon_info(local->daemon, MHD_DAEMON_INFO_BIND_PORT);
+      const std::string base = "http://" + LocalHost(info == nullptr ? -1 : info->connect_fd) +
+                               ":" + std::to_string(port == nullptr ? 0 : port->port) + root + "/";
       std::string joined;
       for (const std::string& segment : *path) joined += (joined.empty() ? "" : "/") + segment;
-      body.text = std::make_shared<const std::string>(
-          ServedFeed(text, joined, options_.podcastAddress, base));
+      text = feed ? ServedFeed(ReadAll(*file), joined, options_.podcastAddress, base)
+                  : IndexFromTheTokenAddress(WithoutLocalAddresses(ReadAll(*file)));
       char hash[32];
-      std::snprintf(hash, sizeof hash, "-%zx", std::hash<std::string>{}(base));
+      std::snprintf(hash, sizeof hash, "-%zx", std::hash<std::string>{}(feed ? base : "/"));
       etag += hash;
-    } else {
-      body.file = std::make_shared<const ReadOnlyFile>(std::move(*file));
     }
-    Send(request, response, body, SharedContentType(path->back()), "\"" + etag + "\"",
-         lastModified);
-  }
-
-  static void Send(const httplib::Request& request, httplib::Response& response, const Body& body,
-                   const std::string& type, const std::string& etag,
-                   const std::string& lastModified) {
-    const std::uint64_t size = body.Size();
-    response.set_header("ETag", etag);
-    response.set_header("Last-Modified", lastModified);
-    response.set_header("Accept-Ranges", "bytes");
-    response.set_header("Cache-Control", "no-cache");
-    const bool unchanged = request.has_header("If-None-Match")
-                               ? EtagMatches(request.get_header_value("If-None-Match"), etag)
-                               : request.get_header_value("If-Modified-Since") == lastModified;
+    etag = "\"" + etag + "\"";
+    const std::uint64_t size = text ? text->size() : file->Size();
+    Answer answer(200);
+    answer.Set(MHD_HTTP_HEADER_ETAG, etag)
+        .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
+        .Set(MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
+    const bool unchanged = HasHeader(connection, "If-None-Match")
+                               ? EtagMatches(Header(connection, "If-None-Match"), etag)
+                               : Header(connection, "If-Modified-Since") == lastModified;
     if (unchanged) {
-      response.status = 304;
-      return;
+      Answer notModified(304);
+      notModified.Set(MHD_HTTP_HEADER_ETAG, etag)
+          .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
+          .Set(MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
+      return notModified;
     }
+    answer.Set(MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
     ByteRange range;
-    if (request.has_header("Range")) {
-      const std::string ifRange = request.get_header_value("If-Range");
+    if (HasHeader(connection, "Range")) {
+      const std::string ifRange = Header(connection, "If-Range");
       if (ifRange.empty() || ifRange == etag || ifRange == lastModified) {
-        range = ParseByteRange(request.get_header_value("Range"), size);
+        range = ParseByteRange(Header(connection, "Range"), size);
       }
     }
+    const std::string type = SharedContentType(name);
     if (range.kind == ByteRange::Kind::kUnsatisfiable) {
-      response.status = 416;
-      response.set_header("Content-Range", "bytes */" + std::to_string(size));
-      return;
+      Answer past(416);
+      past.Set(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes */" + std::to_string(size)).Text("", type);
+      return past;
     }
     std::uint64_t first = 0, length = size;
-    response.status = 200;
     if (range.kind == ByteRange::Kind::kPart) {
       first = range.first;
       length = range.length;
-      response.status = 206;
-      response.set_header("Content-Range", "bytes " + std::to_string(first) + "-" +
-                                               std::to_string(first + length - 1) + "/" +
-                                               std::to_string(size));
+      Answer part(206);
+      part.Set(MHD_HTTP_HEADER_ETAG, etag)
+          .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
+          .Set(MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache")
+          .Set(MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes")
+          .Set(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes " + std::to_string(first) + "-" +
+                                                  std::to_string(first + length - 1) + "/" +
+                                                  std::to_string(size));
+      answer = std::move(part);
     }
-    if (length == 0) {
-      response.set_content(std::string(), type);
-      return;
+    if (text) {
+      answer.Text(text->substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)),
+                  type);
+    } else {
+      answer.Set(MHD_HTTP_HEADER_CONTENT_TYPE, type).File(std::move(*file), first, length);
     }
-    auto buffer = std::make_shared<std::vector<char>>(kChunk);
-    response.set_content_provider(
-        static_cast<std::size_t>(length), type,
-        [body, first, buffer](std::size_t offset, std::size_t count, httplib::DataSink& sink) {
-          const std::size_t wanted = std::min(count, kChunk);
-          if (body.text) {
-            return sink.write(body.text->data() + first + offset, wanted);
-          }
-          const ssize_t got = body.file->ReadAt(first + offset, buffer->data(), wanted);
-          if (got <= 0) return false;  // the file shrank under us: end the connection
-          return sink.write(buffer->data(), static_cast<std::size_t>(got));
-        });
+    return answer;
   }
 
-  static std::string HostPart(const std::string& address) {
-    return address.find(':') == std::string::npos ? address : "[" + address + "]";
+  static Answer Plain(unsigned status, const std::string& text) {
+    Answer answer(status);
+    answer.Text(text + "\n");
+    return answer;
   }
 
-  static std::string ReadAll(const ReadOnlyFile& file) {
-    std::string text(static_cast<std::size_t>(file.Size()), '\0');
-    std::size_t at = 0;
-    while (at < text.size()) {
-      const ssize_t got = file.ReadAt(at, text.data() + at, text.size() - at);
-      if (got <= 0) break;
-      at += static_cast<std::size_t>(got);
-    }
-    text.resize(at);
-    return text;
+  // The bytes of a request's headers, names and values.
+  static std::size_t HeadSize(MHD_Connection* connection) {
+    std::size_t size = 0;
+    MHD_get_connection_values(
+        connection, MHD_HEADER_KIND,
+        [](void* total, MHD_ValueKind, const char* name, const char* value) {
+          *static_cast<std::size_t*>(total) +=
+              std::strlen(name) + (value == nullptr ? 0 : std::strlen(value)) + 4;
+          return MHD_YES;
+        },
+        &size);
+    return size;
   }
 
   const ShareOptions options_;
   const std::string lockPath_;
+  std::vector<MHD_Daemon*> daemons_;
+  std::thread watchdog_;
   mutable std::mutex mutex_;
-  std::set<int> open_;
+  std::condition_variable wake_;
+  std::map<MHD_Connection*, Connection> connections_;
   bool stopping_ = false;
 };
 
@@ -383,47 +516,27 @@ std::string ShareServer::Start(const ShareOptions& options) {
   Stop();
   const std::string host = options.allInterfaces ? "0.0.0.0" : "127.0.0.1";
   if (options.port != 0) {
+    if (options.port < 0 || options.port > 65535) return ListenMessage(EINVAL, options.port);
     if (const int problem = ListenProblem(host, options.port)) {
       return ListenMessage(problem, options.port);
     }
   }
-  impl_ = std::make_unique<Impl>(options);
-  int port = options.port;
-  if (port == 0) {
-    port = impl_->bind_to_any_port(host);
-  } else if (!impl_->bind_to_port(host, port)) {
-    port = -1;
-  }
-  if (port <= 0) {
-    impl_.reset();
-    return ListenMessage(EADDRINUSE, options.port);
-  }
-  port_ = port;
-  listenerDone_ = false;
-  listener_ = std::thread([this] {
-    impl_->listen_after_bind();
-    listenerDone_ = true;
-  });
-  // Stop only ends a server that has begun to listen.
-  while (!impl_->is_running() && !listenerDone_) std::this_thread::yield();
+  auto impl = std::make_unique<Impl>(options);
+  if (const int problem = impl->Start()) return ListenMessage(problem, options.port);
+  impl_ = std::move(impl);
   return {};
 }
 
 void ShareServer::Stop() {
-  if (!impl_) return;
-  impl_->CloseConnections();
-  impl_->stop();
-  if (listener_.joinable()) listener_.join();
   impl_.reset();
-  port_ = 0;
 }
 
 bool ShareServer::Running() const {
-  return impl_ != nullptr && !listenerDone_;
+  return impl_ != nullptr;
 }
 
 int ShareServer::Port() const {
-  return port_;
+  return impl_ ? impl_->BoundPort() : 0;
 }
 
 std::size_t ShareServer::OpenConnections() const {

@@ -4,19 +4,20 @@
 #include <cstddef>
 #include <memory>
 #include <string>
-#include <thread>
 
 namespace brevora {
 
-// What keeps the server alive with hostile or broken clients.
+// What keeps the server available with hostile or broken clients: it waits
+// for every connection at once (no thread is held by a slow client), and
+// bounds how many there are, how long a request head may take and how long a
+// client may take nothing of its answer.
 struct ShareLimits {
-  std::size_t connections = 32;      // served at once; more wait to be accepted
-  std::size_t headBytes = 8 * 1024;  // request line and headers
-  long headSeconds = 10;             // to send them, counted from their first byte
-  long idleSeconds = 5;              // between requests of a kept-alive connection
-  std::size_t requestsPerConnection = 100;
-  long sendSeconds = 20;                    // a client that takes nothing for this long is dropped
-  std::size_t feedBytes = 4 * 1024 * 1024;  // the largest feed rewritten for a client
+  std::size_t connections = 1024;    // open at once; more wait to be accepted
+  std::size_t perAddress = 600;      // open at once from one address; more are refused
+  std::size_t headBytes = 8 * 1024;  // the request target; longer ones get 414
+  long headSeconds = 10;             // to send a request head, from its connection or the last answer
+  long sendSeconds = 20;             // a client that takes nothing (or sends nothing) this long is dropped
+  std::size_t feedBytes = 16 * 1024 * 1024;  // the largest feed or page (each rewritten for its client)
 };
 
 struct ShareOptions {
@@ -29,8 +30,9 @@ struct ShareOptions {
 };
 
 // Serves the published files of the executing folder (its Top and icons)
-// read-only over HTTP, on threads of its own. Only GET and HEAD of the
-// addresses the sharing rules name are answered with files.
+// read-only over HTTP, from a thread of its own that waits on every
+// connection at once; on IPv6 too where the machine has it. Only GET and
+// HEAD of the addresses the sharing rules name are answered with files.
 class ShareServer {
  public:
   ShareServer();
@@ -41,7 +43,7 @@ class ShareServer {
   // Listens and serves until Stop; empty on success, else a message for the
   // user (the port is taken, say). A running server is stopped first.
   std::string Start(const ShareOptions& options);
-  // Closes the listening socket and every connection, and waits for the threads.
+  // Closes the listening sockets and every connection.
   void Stop();
 
   bool Running() const;
@@ -51,9 +53,6 @@ class ShareServer {
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
-  std::thread listener_;
-  std::atomic<bool> listenerDone_{false};
-  int port_ = 0;
 };
 
 // The feed addresses a user can give a phone: one per address of the machine
