@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "config/program_settings.h"
 #include "fakes/temp_folder.h"
@@ -56,6 +57,13 @@ TEST(ProgramSettings, Sharing) {
   EXPECT_FALSE(read.allInterfaces);
   EXPECT_EQ(read.token, "abcdefghijklmnopqrstuvwxyz");
   EXPECT_EQ(ReadPodcastAddress(folder.path()), "http://a/");
+  // It holds the token: only its owner may read it, even where it was readable before.
+  folder.Write("Brevora.ini", "[Sharing]\nEnabled=0\n");
+  chmod((folder.path() + "Brevora.ini").c_str(), 0644);
+  ASSERT_EQ(WriteShareSettings(folder.path(), settings), 0);
+  struct stat status {};
+  ASSERT_EQ(stat((folder.path() + "Brevora.ini").c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 0777, 0600u);
 
   folder.Write("Brevora.ini", "[Sharing]\nPort=70000\nEnabled=yes\n");
   EXPECT_EQ(ReadShareSettings(folder.path()).port, 8642);

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -172,6 +173,16 @@ TEST(RunWorker, TextRunPublishesTheResults) {
   EXPECT_EQ(run.converter.calls, 0);
   // No MP3 file to publish in a text run is nothing to fail at.
   EXPECT_EQ(run.LogText(), "");
+}
+
+// The first run into an executing folder that does not exist yet publishes
+// under the lock the sharing server waits on, as every later run does.
+TEST(RunWorker, FirstRunPublishesUnderTheLock) {
+  FakeRun run;
+  std::filesystem::remove_all(run.executingFolder);
+  RunWorker(run);
+  EXPECT_EQ(run.Published("Top"), (Names{"NewsXML.xml", "index.html", "sports", "world"}));
+  EXPECT_TRUE(run.Exists("exec \"E\" folder/.Brevora.publish.lock"));
 }
 
 TEST(RunWorker, FormatInCapitalsIsText) {

@@ -122,7 +122,8 @@ void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::st
   closedir(dir);
 }
 
-int WriteFileAtomically(const std::string& path, const std::string& content) {
+int WriteFileAtomically(const std::string& path, const std::string& content,
+                        FileAccess access) {
   const std::string target = ResolveTarget(path);
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
@@ -140,7 +141,8 @@ int WriteFileAtomically(const std::string& path, const std::string& content) {
   temporary = name.data();
 
   struct stat existing {};
-  const mode_t mode = stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
+  const mode_t mode = access == FileAccess::kOwnerOnly ? 0600
+                      : stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)
                           ? (existing.st_mode & 07777)
                           : 0644;
   int error = 0;

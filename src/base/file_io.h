@@ -37,7 +37,11 @@ class TemporaryFile {
 // permissions; a new one gets rw-r--r--. A folder that does not exist is an
 // invalid path. Temporary files of the same target that a killed process left
 // behind (".NAME-XXXXXX", older than a minute) are removed first.
-int WriteFileAtomically(const std::string& path, const std::string& content);
+// kOwnerOnly gives the file rw------- whatever it had: for a file that holds
+// a secret (a token, a password).
+enum class FileAccess { kKeep, kOwnerOnly };
+int WriteFileAtomically(const std::string& path, const std::string& content,
+                        FileAccess access = FileAccess::kKeep);
 
 // Removes the temporary files WriteFileAtomically names after each of the
 // files (".NAME-XXXXXX" in `folder`) that are older than a minute: what a

@@ -90,7 +90,8 @@ bool SaveChannel(const ChannelRecord& record, const std::string& programFolder,
     return false;
   }
   const int cause =
-      WriteFileAtomically(ChannelsPath(programFolder), TextWithChannel(oldText, record));
+      WriteFileAtomically(ChannelsPath(programFolder), TextWithChannel(oldText, record),
+                          FileAccess::kOwnerOnly);
   ReportFileError(cause, prompt);
   return cause == kNoError;
 }
@@ -149,7 +150,8 @@ std::string TextWithoutChannels(const std::vector<ChannelFileLine>& lines,
 bool DeleteChannels(const std::string& programFolder, const std::vector<ChannelFileLine>& lines,
                     const std::vector<int>& selectedPositions, UserPrompt& prompt) {
   const int cause = WriteFileAtomically(ChannelsPath(programFolder),
-                                        TextWithoutChannels(lines, selectedPositions));
+                                        TextWithoutChannels(lines, selectedPositions),
+                                        FileAccess::kOwnerOnly);
   if (cause == kNoError) return true;
   prompt.Notify(kChannelsNotFound);  // the list dialog's own message, not a configuration text
   return false;

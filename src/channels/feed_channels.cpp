@@ -125,7 +125,7 @@ std::string AppendChannels(const std::string& programFolder,
   std::string problem;
   const std::string text = TextWithNewChannels(oldText, records, problem);
   if (!problem.empty()) return problem;
-  const int cause = WriteFileAtomically(path, text);
+  const int cause = WriteFileAtomically(path, text, FileAccess::kOwnerOnly);
   return cause == kNoError ? std::string() : FileErrorMessage(cause);
 }
 

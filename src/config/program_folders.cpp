@@ -66,7 +66,7 @@ std::string PrepareDataFolder(const ProgramFolders& folders) {
     seeded += line + (crlf ? "\r\n" : (end < sample.size() ? "\n" : ""));
     start = end + 1;
   }
-  if (WriteFileAtomically(folders.data + "Channels.txt", seeded) != 0) {
+  if (WriteFileAtomically(folders.data + "Channels.txt", seeded, FileAccess::kOwnerOnly) != 0) {
     return "The channel list cannot be written into " + folders.data;
   }
   return {};

@@ -74,7 +74,7 @@ int WriteIniValues(const std::string& programFolder, const std::string& section,
   }
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
-  return WriteFileAtomically(programFolder + "Brevora.ini", out);
+  return WriteFileAtomically(programFolder + "Brevora.ini", out, FileAccess::kOwnerOnly);
 }
 
 }  // namespace
@@ -194,7 +194,7 @@ int WriteLanguageSettings(const std::string& programFolder, const LanguageSettin
   lines.insert(lines.end(), section.begin(), section.end());
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
-  return WriteFileAtomically(programFolder + "Brevora.ini", out);
+  return WriteFileAtomically(programFolder + "Brevora.ini", out, FileAccess::kOwnerOnly);
 }
 
 std::vector<std::string> LanguagesOfTable(const LanguageSettings& settings) {

@@ -197,8 +197,11 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     PublishPodcast(podcast, run.Log());
   }
 
-  // Held while Top and icons are replaced; a folder where the lock cannot be
-  // made is published all the same.
+  // Held while Top and icons are replaced, on the first run into a folder
+  // that does not exist yet too (it is made for the lock); a folder where the
+  // lock cannot be made is published all the same.
+  std::error_code ignored;
+  std::filesystem::create_directories(run.ExecutingFolder(), ignored);
   const std::optional<FileLock> publishing =
       FileLock::Lock(run.ExecutingFolder() + "/" + kPublishLockName);
   progress.PhaseStarted(RunPhase::Publishing);

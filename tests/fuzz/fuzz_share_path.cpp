@@ -2,7 +2,8 @@
 // they name in a small executing folder with a secret beside it and links
 // planted under Top: no crash, nothing outside Top and icons is ever
 // opened, every name is a plain one, and a resolved path survives being
-// encoded and resolved again. Byte ranges stay inside their body.
+// encoded and resolved again. Byte ranges stay inside their body, and a
+// page served to the network names no file of the user's.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const brevora::ByteRange range = brevora::ParseByteRange(input, body);
   if (range.kind == brevora::ByteRange::Kind::kPart &&
       (range.length == 0 || range.first + range.length > body)) {
+    std::abort();
+  }
+  // A served page names no file of the user's: the rule takes away and never
+  // adds, and what it leaves has nothing more to take away.
+  const std::string served = brevora::WithoutLocalAddresses(input);
+  if (served.size() > input.size() || brevora::WithoutLocalAddresses(served) != served) {
     std::abort();
   }
   return 0;
