@@ -92,7 +92,7 @@ struct Tree {
     folder.Write("work/Top/" + stem + extension, bytes);
   }
 
-  bool Publish(const std::string& address = {}) {
+  bool Publish(const std::string& address = {}, const std::string& ownerEmail = {}) {
     RunLog log;
     log.Open(folder.path() + "Brevora.log");
     PodcastOptions options;
@@ -101,6 +101,7 @@ struct Tree {
     options.format = extension.substr(1);
     options.language = "en-gb";
     options.address = address;
+    options.ownerEmail = ownerEmail;
     options.runTime = 1796472000;  // 2026-12-05 12:00 UTC
     options.articleLanguages = languages;
     return PublishPodcast(options, log);
@@ -209,8 +210,18 @@ TEST(PodcastPublishing, Mp3TagsDurationsAndFeeds) {
   const auto demo = Items(tree.Top("Demo/podcast.xml"));
   ASSERT_EQ(demo.size(), 3u);
   EXPECT_EQ(demo[0].at("enclosure.url"), "Getting%20started/01%20Your%20first%20run.mp3");
-  EXPECT_NE(tree.Top("Demo/podcast.xml").find("<itunes:image href=\"../../icons/brevora.png\"/>"),
-            std::string::npos);
+  // What a strict directory asks of the channel: its own address, the square cover as RSS
+  // image and itunes:image, category, type, author and owner (no e-mail where none was given).
+  const std::string channel = tree.Top("Demo/podcast.xml");
+  for (const char* element :
+       {"<atom:link href=\"podcast.xml\" rel=\"self\" type=\"application/rss+xml\"/>",
+        "<image>\n    <url>../../icons/cover.png</url>\n    <title>Demo &amp; Co</title>\n    <link>Demo.html"
+        "</link>\n  </image>",
+        "<itunes:image href=\"../../icons/cover.png\"/>", "<itunes:category text=\"News\"/>",
+        "<itunes:type>episodic</itunes:type>", "<itunes:author>Brevora</itunes:author>",
+        "<itunes:owner>\n    <itunes:name>Brevora</itunes:name>\n  </itunes:owner>"}) {
+    EXPECT_NE(channel.find(element), std::string::npos) << element << "\n" << channel;
+  }
   EXPECT_NE(tree.Top("podcast.xml").find("<language>en-gb</language>"), std::string::npos);
 }
 
@@ -286,7 +297,7 @@ TEST(PodcastPublishing, IndexInOtherLegalForms) {
 TEST(PodcastPublishing, StableGuidsAndAbsoluteAddresses) {
   Tree first(".mp3"), second(".mp3");
   ASSERT_TRUE(first.Publish());
-  ASSERT_TRUE(second.Publish("http://myserver/news/"));
+  ASSERT_TRUE(second.Publish("http://myserver/news/", "jo@example.org"));
   const auto before = Items(first.Top("podcast.xml"));
   const auto after = Items(second.Top("podcast.xml"));
   ASSERT_EQ(after.size(), before.size());
@@ -296,8 +307,14 @@ TEST(PodcastPublishing, StableGuidsAndAbsoluteAddresses) {
             "http://myserver/news/Top/Demo/Getting%20started/01%20Your%20first%20run.mp3");
   const std::string feed = second.Top("Demo/podcast.xml");
   EXPECT_NE(feed.find("<link>http://myserver/news/Top/Demo/Demo.html</link>"), std::string::npos);
-  EXPECT_NE(feed.find("<itunes:image href=\"http://myserver/news/icons/brevora.png\"/>"),
+  EXPECT_NE(feed.find("<itunes:image href=\"http://myserver/news/icons/cover.png\"/>"),
             std::string::npos);
+  EXPECT_NE(feed.find("<atom:link href=\"http://myserver/news/Top/Demo/podcast.xml\" rel=\"self\""),
+            std::string::npos);
+  EXPECT_NE(feed.find("<itunes:owner>\n    <itunes:name>Brevora</itunes:name>\n    <itunes:email>"
+                      "jo@example.org</itunes:email>\n  </itunes:owner>"),
+            std::string::npos)
+      << feed;
 }
 
 // WAV files get a LIST INFO chunk and their feed items the WAV type.

@@ -267,7 +267,10 @@ TEST(ShareServer, ServedFeedsCarryTheServersOwnAddresses) {
     const std::string& body = feed->body;
     EXPECT_NE(body.find("<enclosure url=\"" + base + "Top/Demo/1%20News.mp3\""), std::string::npos)
         << body;
-    EXPECT_NE(body.find("<itunes:image href=\"" + base + "icons/brevora.png\""), std::string::npos)
+    EXPECT_NE(body.find("<itunes:image href=\"" + base + "icons/cover.png\""), std::string::npos)
+        << body;
+    EXPECT_NE(body.find("<atom:link href=\"" + base + "Top/Demo/podcast.xml\" rel=\"self\""),
+              std::string::npos)
         << body;
     EXPECT_NE(body.find("<link>" + base + "Top/Demo/Demo.html</link>"), std::string::npos) << body;
     EXPECT_NE(body.find("<link>https://example.com/news</link>"), std::string::npos) << body;

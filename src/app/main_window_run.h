@@ -55,6 +55,7 @@ class MainWindowRun : public RunParameters, public RunProgress {
   std::string SelectedVoiceToken() const override;
   std::string VoiceLanguage() const override { return Values().voiceLanguage; }
   std::string PodcastAddress() const override { return Values().podcastAddress; }
+  std::string OwnerEmail() const override { return ReadOwnerEmail(Values().programFolder); }
   LanguageSettings Languages() const override {
     return ReadLanguageSettings(Values().programFolder);
   }

@@ -31,6 +31,16 @@ CPublishingDlg::CPublishingDlg(const std::string& programFolder, UserPrompt& pro
                                 "feeds' addresses relative."),
                  this);
   note->setWordWrap(true);
+  auto* emailLabel = new QLabel(QStringLiteral("Owner's &e-mail address (optional):"), this);
+  emailEdit_ = new QLineEdit(QString::fromStdString(ReadOwnerEmail(programFolder)), this);
+  emailEdit_->setObjectName(QStringLiteral("emailEdit"));
+  emailEdit_->setPlaceholderText(QStringLiteral("name@example.org"));
+  emailLabel->setBuddy(emailEdit_);
+  auto* emailNote = new QLabel(
+      QStringLiteral("Podcast directories show it as the feeds' owner; the feeds give none "
+                     "when it is empty."),
+      this);
+  emailNote->setWordWrap(true);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
   buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("okButton"));
   buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("cancelButton"));
@@ -40,6 +50,10 @@ CPublishingDlg::CPublishingDlg(const std::string& programFolder, UserPrompt& pro
   layout->addWidget(label);
   layout->addWidget(addressEdit_);
   layout->addWidget(note);
+  layout->addSpacing(layout->spacing());
+  layout->addWidget(emailLabel);
+  layout->addWidget(emailEdit_);
+  layout->addWidget(emailNote);
   layout->addWidget(buttons);
 }
 
@@ -51,7 +65,15 @@ void CPublishingDlg::accept() {
     addressEdit_->setFocus();
     return;
   }
-  if (WritePodcastAddress(programFolder_, address) != 0) {
+  const std::string email = emailEdit_->text().trimmed().toStdString();
+  const std::string emailProblem = OwnerEmailProblem(email);
+  if (!emailProblem.empty()) {
+    prompt_.Notify(emailProblem);
+    emailEdit_->setFocus();
+    return;
+  }
+  if (WritePodcastAddress(programFolder_, address) != 0 ||
+      WriteOwnerEmail(programFolder_, email) != 0) {
     prompt_.Notify("Brevora.ini could not be written!");
     return;
   }

@@ -90,6 +90,14 @@ int WritePodcastAddress(const std::string& programFolder, const std::string& add
   return WriteIniValues(programFolder, "[Publishing]", {{"PodcastAddress", address}});
 }
 
+std::string ReadOwnerEmail(const std::string& programFolder) {
+  return ReadIniValue(programFolder, "[Publishing]", "OwnerEmail").value_or(std::string());
+}
+
+int WriteOwnerEmail(const std::string& programFolder, const std::string& email) {
+  return WriteIniValues(programFolder, "[Publishing]", {{"OwnerEmail", email}});
+}
+
 ShareSettings ReadShareSettings(const std::string& programFolder) {
   ShareSettings settings;
   const auto value = [&](const char* key) {

@@ -13,6 +13,7 @@ namespace brevora {
 //
 //   [Publishing]
 //   PodcastAddress=http://myserver/news/
+//   OwnerEmail=jo@example.org     (the feeds' owner; none when empty)
 //
 //   [Sharing]
 //   Enabled=1
@@ -39,6 +40,11 @@ std::string ReadPodcastAddress(const std::string& programFolder);
 // Writes the address (empty: none) into Brevora.ini, replacing the file
 // atomically; 0 on success, else the file error's code (base/file_error.h).
 int WritePodcastAddress(const std::string& programFolder, const std::string& address);
+
+// The e-mail address the podcast feeds give as their owner's; empty when
+// none is set.
+std::string ReadOwnerEmail(const std::string& programFolder);
+int WriteOwnerEmail(const std::string& programFolder, const std::string& email);
 
 // Sharing the executing folder on the home network.
 struct ShareSettings {

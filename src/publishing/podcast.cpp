@@ -176,7 +176,8 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
                       MostCommonLanguage(articles, options.language),
                       "podcast.xml",
                       options.address,
-                      options.runTime};
+                      options.runTime,
+                      options.ownerEmail};
   if (WriteFileAtomically((top / "podcast.xml").string(), PodcastFeed(all, articles)) != 0) {
     failed("cannot write " + (top / "podcast.xml").string());
   }
@@ -193,7 +194,8 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
                         MostCommonLanguage(channelArticles, options.language),
                         folder + "/podcast.xml",
                         options.address,
-                        options.runTime};
+                        options.runTime,
+                        options.ownerEmail};
     const std::string path = (top / folder / "podcast.xml").string();
     if (WriteFileAtomically(path, PodcastFeed(one, channelArticles)) != 0) {
       failed("cannot write " + path);

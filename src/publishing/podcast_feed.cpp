@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 
 #include "base/text.h"
 #include "publishing/feed_dates.h"
@@ -78,11 +79,11 @@ std::string AddressOf(const PodcastFeedInfo& info, const std::string& path) {
 
 // The cover's address: the icons are published beside Top.
 std::string CoverAddress(const PodcastFeedInfo& info) {
-  if (!info.address.empty()) return info.address + "icons/brevora.png";
+  if (!info.address.empty()) return info.address + "icons/" + kCoverName;
   const int depth = static_cast<int>(std::count(info.selfPath.begin(), info.selfPath.end(), '/'));
   std::string up = "../";
   for (int i = 0; i < depth; ++i) up += "../";
-  return up + "icons/brevora.png";
+  return up + "icons/" + kCoverName;
 }
 
 }  // namespace
@@ -126,6 +127,26 @@ std::string PodcastAddressProblem(std::string_view address) {
   return {};
 }
 
+std::string OwnerEmailProblem(std::string_view email) {
+  if (email.empty()) return {};
+  const std::string message = "The owner's e-mail address must look like name@example.org.";
+  const size_t at = email.find('@');
+  if (at == 0 || at == std::string_view::npos || email.find('@', at + 1) != std::string_view::npos ||
+      email.size() > 254) {
+    return message;
+  }
+  const std::string_view host = email.substr(at + 1);
+  if (host.find('.') == std::string_view::npos || host.front() == '.' || host.back() == '.') {
+    return message;
+  }
+  for (const char c : email) {
+    if (static_cast<unsigned char>(c) <= 0x20 || c == 0x7f || std::strchr("\"<>()[],;:\\", c)) {
+      return message;
+    }
+  }
+  return {};
+}
+
 std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastArticle>& articles) {
   const std::string page = info.selfPath.rfind('/') == std::string::npos
                                ? "index.html"
@@ -133,16 +154,30 @@ std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastAr
                                      info.selfPath.substr(0, info.selfPath.find('/')) + ".html";
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n"
+      "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+      "xmlns:atom=\"http://www.w3.org/2005/Atom\">\n"
       "<channel>\n";
+  const std::string link = XmlText(AddressOf(info, page));
   out += "  <title>" + XmlText(info.title) + "</title>\n";
-  out += "  <link>" + XmlText(AddressOf(info, page)) + "</link>\n";
+  out += "  <link>" + link + "</link>\n";
+  // Relative without a podcast address: the sharing server makes it its own.
+  out += "  <atom:link href=\"" + XmlText(AddressOf(info, info.selfPath)) +
+         "\" rel=\"self\" type=\"application/rss+xml\"/>\n";
   out += "  <description>" + XmlText(info.description) + "</description>\n";
   if (!info.language.empty()) out += "  <language>" + XmlText(info.language) + "</language>\n";
   out += "  <lastBuildDate>" + Rfc822Date({}, info.buildTime) + "</lastBuildDate>\n";
   out += "  <generator>Brevora</generator>\n";
+  out += "  <image>\n    <url>" + XmlText(CoverAddress(info)) + "</url>\n    <title>" +
+         XmlText(info.title) + "</title>\n    <link>" + link + "</link>\n  </image>\n";
   out += "  <itunes:image href=\"" + XmlText(CoverAddress(info)) + "\"/>\n";
+  out += "  <itunes:category text=\"News\"/>\n";
+  out += "  <itunes:type>episodic</itunes:type>\n";
   out += "  <itunes:author>Brevora</itunes:author>\n";
+  out += "  <itunes:owner>\n    <itunes:name>Brevora</itunes:name>\n";
+  if (!info.ownerEmail.empty() && OwnerEmailProblem(info.ownerEmail).empty()) {
+    out += "    <itunes:email>" + XmlText(info.ownerEmail) + "</itunes:email>\n";
+  }
+  out += "  </itunes:owner>\n";
   out += "  <itunes:explicit>false</itunes:explicit>\n";
   for (const PodcastArticle& article : articles) {
     const bool mp3 = article.audioPath.ends_with(".mp3");

@@ -192,6 +192,7 @@ bool RunSteps(RunParameters& run, RunSummary& summary) {
     podcast.format = EqualsIgnoringCase(format, "wav") ? "wav" : "mp3";
     podcast.language = run.VoiceLanguage();
     podcast.address = run.PodcastAddress();
+    podcast.ownerEmail = run.OwnerEmail();
     podcast.runTime = std::time(nullptr);
     podcast.articleLanguages = std::move(plan.languages);
     PublishPodcast(podcast, run.Log());

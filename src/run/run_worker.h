@@ -39,6 +39,8 @@ class RunParameters {
   // (Brevora.ini), for the podcast feeds; empty when unknown or not set.
   virtual std::string VoiceLanguage() const { return {}; }
   virtual std::string PodcastAddress() const { return {}; }
+  // The e-mail address the podcast feeds give as their owner's; may be empty.
+  virtual std::string OwnerEmail() const { return {}; }
   // Reading every article in its own language's voice (Brevora.ini
   // [Voices]), and the user's language ("pt-br") for the voices' regions.
   // The default reads every article in the chosen voice.

@@ -79,6 +79,7 @@ class HeadlessRun : public RunParameters, public RunProgress {
   std::string SelectedVoiceToken() const override { return voiceToken_; }
   std::string VoiceLanguage() const override { return language_; }
   std::string PodcastAddress() const override { return ReadPodcastAddress(folders_.data); }
+  std::string OwnerEmail() const override { return ReadOwnerEmail(folders_.data); }
   LanguageSettings Languages() const override { return ReadLanguageSettings(folders_.data); }
   std::string UserLanguage() const override {
     return brevora::UserLanguage(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"),

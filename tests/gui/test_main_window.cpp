@@ -410,20 +410,28 @@ class TestMainWindow : public QObject {
     h.prompt.shown.clear();
     h.modal.steps = {[](QDialog& dialog) {
       auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("addressEdit"));
+      auto* email = dialog.findChild<QLineEdit*>(QStringLiteral("emailEdit"));
       edit->setText(QStringLiteral("myserver/news"));
       dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
       if (dialog.result() == QDialog::Accepted) return -1;
       edit->setText(QStringLiteral(" http://myserver/news/ "));
+      email->setText(QStringLiteral("jo at example.org"));
+      dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+      if (dialog.result() == QDialog::Accepted) return -1;
+      email->setText(QStringLiteral(" jo@example.org "));
       dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
       return dialog.result();
     }};
     h.window->OnPublishing();
     QVERIFY(h.modal.steps.empty());
     QCOMPARE(h.prompt.shown,
-             std::vector<std::string>{"The podcast address must be an http or https address with "
-                                      "a host, such as http://myserver/news/"});
+             (std::vector<std::string>{"The podcast address must be an http or https address with "
+                                       "a host, such as http://myserver/news/",
+                                       "The owner's e-mail address must look like "
+                                       "name@example.org."}));
     QCOMPARE(folder.Read("Brevora.ini"),
-             std::string("[Publishing]\nPodcastAddress=http://myserver/news/\n"));
+             std::string("[Publishing]\nPodcastAddress=http://myserver/news/\n"
+                         "OwnerEmail=jo@example.org\n"));
   }
 
   // The combo boxes: towards the box the first item that begins with the
