@@ -2,9 +2,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
+#include "audio/audio_converter.h"
 #include "fakes/audio.h"
 #include "fakes/temp_folder.h"
-#include "audio/audio_converter.h"
 
 namespace brevora {
 namespace {
@@ -35,8 +37,26 @@ struct Encoding {
   }
 };
 
-// Every frame is MPEG-2 layer III, 16 kHz, mono, 24 kbit/s, and the file decodes.
-TEST(EncodeFile, MakesMpeg2LayerThreeAt24Kbps) {
+std::uint32_t Big(const std::string& bytes, size_t at, int count) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < count; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+std::uint16_t Crc16(const std::string& bytes) {
+  std::uint16_t crc = 0;
+  for (const char c : bytes) {
+    crc ^= static_cast<unsigned char>(c);
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
+  }
+  return crc;
+}
+
+// The file starts with an Info frame that tells a player the exact length
+// (frames, bytes, the encoder's delay and padding) and a seek table, its tag's
+// CRC right; every frame after it is MPEG-2 layer III, 16 kHz, mono, 24
+// kbit/s, byte for byte what the encoder made; the file decodes.
+TEST(EncodeFile, MakesMpeg2LayerThreeAt24KbpsAfterAnInfoFrame) {
   Encoding encoding;
   encoding.folder.Write("news.mp3", std::string(5000, 'x'));  // replaced
   const auto samples = Tone(16000 * 3 + 123);
@@ -46,7 +66,8 @@ TEST(EncodeFile, MakesMpeg2LayerThreeAt24Kbps) {
   const std::vector<Mp3Frame> frames = ParseMp3Frames(mp3, &complete);
   EXPECT_TRUE(complete);
   ASSERT_GT(frames.size(), 80u);
-  for (const Mp3Frame& frame : frames) {
+  for (size_t i = 1; i < frames.size(); ++i) {
+    const Mp3Frame& frame = frames[i];
     ASSERT_EQ(frame.version, 2);
     ASSERT_EQ(frame.layer, 3);
     ASSERT_EQ(frame.sampleRate, 16000);
@@ -54,9 +75,30 @@ TEST(EncodeFile, MakesMpeg2LayerThreeAt24Kbps) {
     ASSERT_EQ(frame.bitrate, 24);
     ASSERT_TRUE(frame.original);
   }
-  // LAME makes no Info frame this small: the file starts with audio.
-  EXPECT_EQ(mp3.find("Info"), std::string::npos);
-  EXPECT_EQ(mp3.find("Xing"), std::string::npos);
+  const std::string info = mp3.substr(0, frames[0].length);
+  EXPECT_EQ(frames[0].sampleRate, 16000);
+  EXPECT_EQ(frames[0].channelMode, 3);
+  ASSERT_EQ(info.substr(13, 4), "Info");  // after the header and MPEG-2 mono side info
+  EXPECT_EQ(Big(info, 17, 4), 0x0Fu);
+  EXPECT_EQ(Big(info, 21, 4), frames.size() - 1);
+  EXPECT_EQ(Big(info, 25, 4), mp3.size());
+  EXPECT_EQ(static_cast<unsigned char>(info[29 + 50]), 128);  // half way: half the bytes
+  ASSERT_EQ(info.substr(133, 4), "LAME");
+  const std::uint32_t gaps = Big(info, 133 + 21, 3);
+  const long delay = gaps >> 12, padding = gaps & 0xFFF;
+  EXPECT_GT(delay, 0);
+  EXPECT_EQ(static_cast<long>(samples.size()) + delay + padding,
+            static_cast<long>(frames.size() - 1) * 576);
+  EXPECT_EQ(Big(info, 133 + 34, 2), Crc16(info.substr(0, 133 + 34)));
+  EXPECT_EQ(Big(info, 133 + 32, 2), Crc16(mp3.substr(info.size())));
+
+  // The audio is what the encoder made without the frame.
+  auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
+  EncoderEntryPoints plain = lame->EntryPoints();
+  plain.beDelayAndPadding = nullptr;
+  encoding.converter.SetEntryPointsForTesting(plain);
+  ASSERT_EQ(encoding.Encode(MakeWav(samples, 16000), "plain"), 0);
+  EXPECT_EQ(encoding.folder.Read("plain.mp3"), mp3.substr(info.size()));
   const long decoded = testing::DecodeMp3Samples(mp3);
   EXPECT_GE(decoded, static_cast<long>(samples.size()));
   EXPECT_LT(decoded, static_cast<long>(samples.size()) + 4 * 576);
@@ -103,40 +145,34 @@ TEST(EncodeFile, ChunksAndTheLastChunk) {
   EXPECT_EQ(chunks, (std::vector<uint32_t>{chunk, 100}));
 }
 
-// At a bit rate whose frames can hold it, LAME's Info frame lands at the start,
-// also in a file smaller than the stream's buffer (written only once flushed).
-TEST(EncodeFile, InfoTagWhenLameMakesOne) {
-  for (const auto& [infoTag, samples] :
-       {std::pair{true, 16000}, std::pair{false, 16000}, std::pair{true, 3000}}) {
+// At a bit rate whose frames could hold LAME's own, and in a file smaller than
+// the stream's buffer (written only once flushed), the file starts with one
+// Info frame.
+TEST(EncodeFile, InfoFrameAtEveryBitRate) {
+  for (const auto& [bitrate, samples] : {std::pair{64u, 16000}, std::pair{24u, 3000}}) {
     Encoding encoding;
-    encoding.converter.encoderConfig.dwBitrate = 64;
-    if (!infoTag) {
-      auto lame = LameEncoder::Load(LameEncoder::DefaultNames());
-      EncoderEntryPoints entry = lame->EntryPoints();
-      entry.beWriteInfoTag = nullptr;  // the header-frame writer steps in
-      encoding.converter.SetEntryPointsForTesting(entry);
-      ASSERT_EQ(encoding.Encode(MakeWav(Tone(samples), 16000)), 0);
-    } else {
-      ASSERT_EQ(encoding.Encode(MakeWav(Tone(samples), 16000)), 0);
-    }
+    encoding.converter.encoderConfig.dwBitrate = bitrate;
+    ASSERT_EQ(encoding.Encode(MakeWav(Tone(samples), 16000)), 0);
     const std::string mp3 = encoding.folder.Read("news.mp3");
     if (samples < 16000) {
       ASSERT_LT(mp3.size(), 4096u);  // below the stream buffer of the C library
     }
     bool complete = false;
     const auto frames = ParseMp3Frames(mp3, &complete);
-    ASSERT_FALSE(frames.empty());
-    EXPECT_EQ(frames[0].bitrate, 64);
+    ASSERT_GT(frames.size(), 1u);
     const std::string first = mp3.substr(0, frames[0].length);
-    EXPECT_NE(first.find("Info"), std::string::npos) << infoTag;
-    EXPECT_NE(first.find("LAME"), std::string::npos) << infoTag;
+    EXPECT_NE(first.find("Info"), std::string::npos) << bitrate;
+    EXPECT_NE(first.find("LAME"), std::string::npos) << bitrate;
+    EXPECT_EQ(mp3.find("Info", first.size()), std::string::npos) << bitrate;
+    EXPECT_EQ(frames[1].bitrate, static_cast<int>(bitrate));
   }
 }
 
 TEST(EncodeFile, MissingLibrary) {
   TempFolder folder;
   CAudioConverter converter(folder.path() + "Brevora.log", {"libno-such-encoder.so.0"});
-  EXPECT_NE(folder.Read("Brevora.log").find("] ERROR - Error loading the MP3 encoder (libmp3lame.so.0)\r\r\n"),
+  EXPECT_NE(folder.Read("Brevora.log")
+                .find("] ERROR - Error loading the MP3 encoder (libmp3lame.so.0)\r\r\n"),
             std::string::npos);
   folder.Write("a.wav", MakeWav(Tone(100), 16000));
   EXPECT_EQ(converter.EncodeFile(folder.path() + "a.txt"), -1);

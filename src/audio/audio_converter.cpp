@@ -16,6 +16,7 @@
 #include <system_error>
 #include <thread>
 
+#include "audio/mp3_info_frame.h"
 #include "base/text.h"
 #include "speech/article_text.h"
 #include "speech/news_reading.h"
@@ -319,9 +320,35 @@ int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growin
   } else {
     encoder_.beWriteVBRHeader(mp3Name);
   }
+  if (!PutInfoFrame(mp3.get(), stream)) return fail(kLogWriteError);
   if (std::fclose(mp3.release()) != 0) return fail(kLogWriteError);
   partial.whole = true;
   return 0;
+}
+
+bool CAudioConverter::PutInfoFrame(std::FILE* mp3, EncoderStream stream) {
+  int delay = 0, padding = 0;
+  if (!encoder_.beDelayAndPadding || !encoder_.beDelayAndPadding(stream, &delay, &padding)) {
+    return true;  // an encoder that does not say: the file stays as it is
+  }
+  std::string audio;
+  if (std::fseek(mp3, 0, SEEK_SET) != 0) return false;
+  char buffer[65536];
+  for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, mp3)) > 0;)
+    audio.append(buffer, got);
+  if (std::ferror(mp3)) return false;
+  const size_t firstFrameEnd = std::min<size_t>(audio.size(), 200);
+  const std::string_view start(audio.data(), firstFrameEnd);
+  if (start.find("Info") != std::string_view::npos ||
+      start.find("Xing") != std::string_view::npos) {
+    return true;  // the encoder made its own
+  }
+  const std::string version = encoder_.beVersion ? encoder_.beVersion() : std::string();
+  const std::string frame = Mp3InfoFrame(audio, version, delay, padding);
+  if (frame.empty()) return true;
+  return std::fseek(mp3, 0, SEEK_SET) == 0 &&
+         std::fwrite(frame.data(), 1, frame.size(), mp3) == frame.size() &&
+         std::fwrite(audio.data(), 1, audio.size(), mp3) == audio.size() && std::fflush(mp3) == 0;
 }
 
 CAudioConverter::TextFolder CAudioConverter::ListTextFolder(const std::string& folder,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -68,6 +69,10 @@ class CAudioConverter : public Converter {
   // With `growing`, the WAV file is read as the speaker writes it, and a
   // failure is only logged when the file was spoken whole.
   int EncodeFile(const std::string& textPath, GrowingFile* growing = nullptr);
+  // Puts an Info frame (see Mp3InfoFrame) before the finished stream in
+  // `mp3`, unless it begins with one; false when the file could not be
+  // rewritten.
+  bool PutInfoFrame(std::FILE* mp3, EncoderStream stream);
 
   // What became of a file handed to the encoder and of its WAV file.
   enum class FileEnd;

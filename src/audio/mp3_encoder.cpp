@@ -20,7 +20,7 @@ EncoderConfig BrevoraEncoderConfig() {
   config.nPreset = kPresetHighQuality;
   config.dwMpegVersion = 0;
   config.bOriginal = 1;
-  config.bWriteVBRHeader = 1;
+  config.bWriteVBRHeader = 0;  // the Info frame is ours: LAME's does not fit 24 kbit/s frames
   config.bEnableVBR = 0;
   config.nVbrMethod = -1;
   config.bNoRes = 1;
@@ -51,6 +51,8 @@ struct LameEncoder::Functions {
   decltype(&lame_close) close = nullptr;
   decltype(&get_lame_version) version = nullptr;
   decltype(&lame_get_lametag_frame) lametagFrame = nullptr;
+  decltype(&lame_get_encoder_delay) encoderDelay = nullptr;
+  decltype(&lame_get_encoder_padding) encoderPadding = nullptr;
 
   bool CanInit() const {
     return init && setInSampleRate && setOutSampleRate && setChannels && setMode && setBitrate &&
@@ -110,6 +112,8 @@ LameEncoder::LameEncoder(std::unique_ptr<DynamicLibrary> library)
   Find(l, "lame_close", f.close);
   Find(l, "get_lame_version", f.version);
   Find(l, "lame_get_lametag_frame", f.lametagFrame);
+  Find(l, "lame_get_encoder_delay", f.encoderDelay);
+  Find(l, "lame_get_encoder_padding", f.encoderPadding);
 }
 
 LameEncoder::~LameEncoder() = default;
@@ -178,6 +182,13 @@ EncoderEntryPoints LameEncoder::EntryPoints() {
   }
   if (f->version) {
     entry.beVersion = [f] { return std::string(f->version()); };
+  }
+  if (f->encoderDelay && f->encoderPadding) {
+    entry.beDelayAndPadding = [f](EncoderStream stream, int* delay, int* padding) {
+      *delay = f->encoderDelay(static_cast<lame_global_flags*>(stream));
+      *padding = f->encoderPadding(static_cast<lame_global_flags*>(stream));
+      return *delay >= 0 && *padding >= 0;
+    };
   }
   if (f->lametagFrame) {
     // LAME's Info frame goes over the first frame, which LAME reserved for it.

@@ -67,6 +67,8 @@ struct EncoderEntryPoints {
   // over the first frame of the finished file, when the encoder makes one.
   std::function<uint32_t(const std::string& mp3Name)> beWriteVBRHeader;
   std::function<uint32_t(EncoderStream, const std::string& mp3Name)> beWriteInfoTag;
+  // The samples the encoder put before the audio and after it, once flushed.
+  std::function<bool(EncoderStream, int* delay, int* padding)> beDelayAndPadding;
 
   // The six that encoding cannot do without (beWriteInfoTag is optional).
   bool HasRequired() const {
