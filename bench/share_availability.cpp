@@ -11,8 +11,8 @@
 //   share_availability serve FOLDER     (prints its port, ends on SIGTERM)
 //   share_availability clients PORT PID
 #include <arpa/inet.h>
-#include <signal.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -100,7 +100,7 @@ int Serve(const std::string& folder) {
   const std::string top = folder + "/Top";
   std::system(("mkdir -p '" + top + "' '" + folder + "/icons'").c_str());
   std::ofstream(top + "/index.html") << "<html>index</html>";
-  const std::string megabyte(1 << 20, 'm');  // written a megabyte at a time, so as not to
+  const std::string megabyte(1 << 20, 'm');         // written a megabyte at a time, so as not to
   std::ofstream(top + "/episode.mp3") << megabyte;  // count toward the server's memory
   std::ofstream episode(top + "/long.mp3");
   for (int i = 0; i < 64; ++i) episode << megabyte;
@@ -176,8 +176,10 @@ int Clients(int port, int pid) {
     });
   }
   std::this_thread::sleep_for(std::chrono::seconds(2));
-  std::printf("200 connections sending a header byte every 10 s: another client waits at most"
-              " %.2f s\n", OtherClientWait(port));
+  std::printf(
+      "200 connections sending a header byte every 10 s: another client waits at most"
+      " %.2f s\n",
+      OtherClientWait(port));
 
   std::vector<std::thread> subscribers;
   for (int i = 0; i < 40; ++i) {
@@ -202,8 +204,8 @@ int Clients(int port, int pid) {
   std::this_thread::sleep_for(std::chrono::seconds(3));
   std::printf("40 subscribers reading 64 KB every 15 s: another client waits at most %.2f s\n",
               OtherClientWait(port));
-  std::printf("server memory: %ld KB at the start, %ld KB now, %ld KB at its peak\n",
-              baseKilobytes, StatusKilobytes(pid, "VmRSS"), StatusKilobytes(pid, "VmHWM"));
+  std::printf("server memory: %ld KB at the start, %ld KB now, %ld KB at its peak\n", baseKilobytes,
+              StatusKilobytes(pid, "VmRSS"), StatusKilobytes(pid, "VmHWM"));
 
   const auto stopping = Clock::now();
   kill(pid, SIGTERM);

@@ -215,7 +215,8 @@ TEST(PodcastPublishing, Mp3TagsDurationsAndFeeds) {
   const std::string channel = tree.Top("Demo/podcast.xml");
   for (const char* element :
        {"<atom:link href=\"podcast.xml\" rel=\"self\" type=\"application/rss+xml\"/>",
-        "<image>\n    <url>../../icons/cover.png</url>\n    <title>Demo &amp; Co</title>\n    <link>Demo.html"
+        "<image>\n    <url>../../icons/cover.png</url>\n    <title>Demo &amp; Co</title>\n    "
+        "<link>Demo.html"
         "</link>\n  </image>",
         "<itunes:image href=\"../../icons/cover.png\"/>", "<itunes:category text=\"News\"/>",
         "<itunes:type>episodic</itunes:type>", "<itunes:author>Brevora</itunes:author>",

@@ -8,8 +8,8 @@
 
 #include <cctype>
 #include <chrono>
-#include <sstream>
 #include <future>
+#include <sstream>
 #include <thread>
 
 #include "fakes/temp_folder.h"
@@ -422,9 +422,8 @@ TEST(ShareServer, ProtocolToTheLetter) {
   const std::string t = "/abcdefghijklmnopqrstuvwxyz";
   const std::string get = "GET " + t + "/Demo/1%20News.mp3 HTTP/1.1\r\nHost: x\r\n";
   for (const char* range : {"items=0-9", "bytes = 0 - 9", "bytes=0 - 9", "bytes=10-5",
-                                   "bytes=1000000000000000000-2", "bytes=0-1,3-4"}) {
-    const std::string whole =
-        shared.Raw(get + "Range: " + range + "\r\nConnection: close\r\n\r\n");
+                            "bytes=1000000000000000000-2", "bytes=0-1,3-4"}) {
+    const std::string whole = shared.Raw(get + "Range: " + range + "\r\nConnection: close\r\n\r\n");
     EXPECT_EQ(StatusLine(whole), "HTTP/1.1 200 OK") << range;
     EXPECT_TRUE(whole.ends_with("\r\n\r\n" + shared.audio)) << range;
   }
@@ -435,15 +434,16 @@ TEST(ShareServer, ProtocolToTheLetter) {
   httplib::Client client = shared.Client();
   auto first = client.Get(t + "/Demo/1%20News.mp3");
   ASSERT_TRUE(first);
-  const std::string unchanged = shared.Raw(get + "If-None-Match: " + first->get_header_value("ETag") +
-                                           "\r\nConnection: close\r\n\r\n");
+  const std::string unchanged = shared.Raw(
+      get + "If-None-Match: " + first->get_header_value("ETag") + "\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(StatusLine(unchanged), "HTTP/1.1 304 Not Modified");
   EXPECT_EQ(unchanged.find("Content-Length"), std::string::npos) << unchanged;
   EXPECT_EQ(unchanged.find("Transfer-Encoding"), std::string::npos) << unchanged;
   EXPECT_TRUE(unchanged.ends_with("\r\n\r\n")) << unchanged;
 
-  EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/index.html HTTP/1.1\r\nConnection: close\r\n\r\n")),
-            "HTTP/1.1 400 Bad Request");
+  EXPECT_EQ(
+      StatusLine(shared.Raw("GET " + t + "/index.html HTTP/1.1\r\nConnection: close\r\n\r\n")),
+      "HTTP/1.1 400 Bad Request");
   EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/index.html HTTP/1.0\r\n\r\n")), "HTTP/1.1 200 OK");
   EXPECT_EQ(StatusLine(shared.Raw("GET " + t + "/" + std::string(8200, 'a') +
                                   " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")),
@@ -452,16 +452,19 @@ TEST(ShareServer, ProtocolToTheLetter) {
   // What follows a request with a body, or a broken request line, is never
   // read as a request of its own: one answer, and the connection ends.
   const std::string next = "GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\n\r\n";
-  for (const std::string& first : {"GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\ntransfer-ENCODING:"
-                                   " chunked\r\n\r\n0\r\n\r\n",
-                                   "GET " + t + "/index.html HTTP/1.1\r\nHost: x\r\nContent-Length:"
-                                   " 3\r\n\r\nabc",
+  for (const std::string& first : {"GET " + t +
+                                       "/index.html HTTP/1.1\r\nHost: x\r\ntransfer-ENCODING:"
+                                       " chunked\r\n\r\n0\r\n\r\n",
+                                   "GET " + t +
+                                       "/index.html HTTP/1.1\r\nHost: x\r\nContent-Length:"
+                                       " 3\r\n\r\nabc",
                                    std::string("NOT A REQUEST\r\n\r\n")}) {
     const std::string answers = shared.Raw(first + next);
     EXPECT_EQ(answers.find("HTTP/1.1", 1), std::string::npos) << answers;
   }
 
-  const std::string moved = shared.Raw("GET " + t + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+  const std::string moved =
+      shared.Raw("GET " + t + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
   EXPECT_EQ(StatusLine(moved), "HTTP/1.1 301 Moved Permanently");
   EXPECT_NE(moved.find("\r\nLocation: " + t + "/\r\n"), std::string::npos) << moved;
   shared.root.Write("exec/Top/index.html",
@@ -469,8 +472,9 @@ TEST(ShareServer, ProtocolToTheLetter) {
                     "<a href=\"Demo/Demo.html\">Demo</a></body></html>");
   auto index = client.Get(t + "/");
   ASSERT_TRUE(index);
-  EXPECT_EQ(index->body, "<html><head>\n<base href=\"Top/\"><title>News</title></head><body><img "
-                         "src=\"../icons/brevora.png\"><a href=\"Demo/Demo.html\">Demo</a></body></html>");
+  EXPECT_EQ(index->body,
+            "<html><head>\n<base href=\"Top/\"><title>News</title></head><body><img "
+            "src=\"../icons/brevora.png\"><a href=\"Demo/Demo.html\">Demo</a></body></html>");
   auto icon = client.Get(t + "/Top/../icons/brevora.png");  // where the base leads the icon
   EXPECT_TRUE(icon && icon->status == 404);
   auto viaBase = client.Get(t + "/icons/brevora.png");
@@ -536,7 +540,8 @@ TEST(ShareServer, LocalServerAnswersOnBothLoopbacks) {
     GTEST_SKIP() << "this machine has no IPv6 loopback";
   }
   const std::string request =
-      "GET /abcdefghijklmnopqrstuvwxyz/index.html HTTP/1.1\r\nHost: [::1]\r\nConnection: close\r\n\r\n";
+      "GET /abcdefghijklmnopqrstuvwxyz/index.html HTTP/1.1\r\nHost: [::1]\r\nConnection: "
+      "close\r\n\r\n";
   ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL),
             static_cast<ssize_t>(request.size()));
   std::string answer;

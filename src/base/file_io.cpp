@@ -122,8 +122,7 @@ void RemoveStaleTemporaries(const std::string& folder, const std::vector<std::st
   closedir(dir);
 }
 
-int WriteFileAtomically(const std::string& path, const std::string& content,
-                        FileAccess access) {
+int WriteFileAtomically(const std::string& path, const std::string& content, FileAccess access) {
   const std::string target = ResolveTarget(path);
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);

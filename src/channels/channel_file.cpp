@@ -89,9 +89,8 @@ bool SaveChannel(const ChannelRecord& record, const std::string& programFolder,
     prompt.Notify("Channels.txt could not be read, so the channel was not saved!");
     return false;
   }
-  const int cause =
-      WriteFileAtomically(ChannelsPath(programFolder), TextWithChannel(oldText, record),
-                          FileAccess::kOwnerOnly);
+  const int cause = WriteFileAtomically(ChannelsPath(programFolder),
+                                        TextWithChannel(oldText, record), FileAccess::kOwnerOnly);
   ReportFileError(cause, prompt);
   return cause == kNoError;
 }
@@ -149,9 +148,9 @@ std::string TextWithoutChannels(const std::vector<ChannelFileLine>& lines,
 
 bool DeleteChannels(const std::string& programFolder, const std::vector<ChannelFileLine>& lines,
                     const std::vector<int>& selectedPositions, UserPrompt& prompt) {
-  const int cause = WriteFileAtomically(ChannelsPath(programFolder),
-                                        TextWithoutChannels(lines, selectedPositions),
-                                        FileAccess::kOwnerOnly);
+  const int cause =
+      WriteFileAtomically(ChannelsPath(programFolder),
+                          TextWithoutChannels(lines, selectedPositions), FileAccess::kOwnerOnly);
   if (cause == kNoError) return true;
   prompt.Notify(kChannelsNotFound);  // the list dialog's own message, not a configuration text
   return false;

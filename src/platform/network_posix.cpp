@@ -1,9 +1,9 @@
-#include <signal.h>
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/random.h>
 #include <sys/socket.h>
 #include <unistd.h>

@@ -19,7 +19,7 @@ struct PodcastOptions {
   std::string programFolder;  // ending with "/"; its icons/brevora.png is the cover
   std::string format;         // "mp3" or "wav"
   std::string language;
-  std::string address;  // the podcast address; empty for relative addresses
+  std::string address;     // the podcast address; empty for relative addresses
   std::string ownerEmail;  // the feeds' owner's; may be empty
   std::time_t runTime = 0;
   // The language each article was read in, by its text file below Top

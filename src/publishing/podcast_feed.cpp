@@ -131,8 +131,8 @@ std::string OwnerEmailProblem(std::string_view email) {
   if (email.empty()) return {};
   const std::string message = "The owner's e-mail address must look like name@example.org.";
   const size_t at = email.find('@');
-  if (at == 0 || at == std::string_view::npos || email.find('@', at + 1) != std::string_view::npos ||
-      email.size() > 254) {
+  if (at == 0 || at == std::string_view::npos ||
+      email.find('@', at + 1) != std::string_view::npos || email.size() > 254) {
     return message;
   }
   const std::string_view host = email.substr(at + 1);

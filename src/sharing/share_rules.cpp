@@ -269,8 +269,10 @@ std::string WithoutLocalAddresses(std::string_view text) {
   struct Pattern {
     std::string_view open, close;
   };
-  static constexpr Pattern kPatterns[] = {{" href=\"", "\""}, {" src=\"", "\""},
-                                          {" url=\"", "\""}, {"<url>", "</url>"},
+  static constexpr Pattern kPatterns[] = {{" href=\"", "\""},
+                                          {" src=\"", "\""},
+                                          {" url=\"", "\""},
+                                          {"<url>", "</url>"},
                                           {"<link>", "</link>"}};
   const auto local = [](std::string_view value) {
     value = TrimBlanks(value);

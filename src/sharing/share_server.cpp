@@ -90,7 +90,8 @@ class Answer {
       // No length: a 304 has no body, and a length would be taken for the file's
       // (the library gives one to every answer of a known size).
       response = MHD_create_response_from_callback(
-          MHD_SIZE_UNKNOWN, 1024, [](void*, uint64_t, char*, size_t) -> ssize_t {
+          MHD_SIZE_UNKNOWN, 1024,
+          [](void*, uint64_t, char*, size_t) -> ssize_t {
             return MHD_CONTENT_READER_END_OF_STREAM;
           },
           nullptr, nullptr);
@@ -179,7 +180,8 @@ class ShareServer::Impl {
       six.sin6_port = htons(static_cast<uint16_t>(BoundPort()));
       six.sin6_addr = in6addr_loopback;
       // Where the machine has no IPv6 loopback, this computer reaches us on 127.0.0.1.
-      if (MHD_Daemon* local6 = Listen(MHD_USE_IPv6, reinterpret_cast<sockaddr*>(&six), BoundPort())) {
+      if (MHD_Daemon* local6 =
+              Listen(MHD_USE_IPv6, reinterpret_cast<sockaddr*>(&six), BoundPort())) {
         daemons_.push_back(local6);
       }
     }
@@ -221,14 +223,14 @@ class ShareServer::Impl {
     const ShareLimits& limits = options_.limits;
     errno = 0;
     std::vector<MHD_OptionItem> items = {
-        {MHD_OPTION_CONNECTION_LIMIT, static_cast<intptr_t>(std::max<std::size_t>(1, limits.connections)),
-         nullptr},
+        {MHD_OPTION_CONNECTION_LIMIT,
+         static_cast<intptr_t>(std::max<std::size_t>(1, limits.connections)), nullptr},
         {MHD_OPTION_PER_IP_CONNECTION_LIMIT, static_cast<intptr_t>(limits.perAddress), nullptr},
         {MHD_OPTION_CONNECTION_TIMEOUT, static_cast<intptr_t>(std::max(1L, limits.sendSeconds)),
          nullptr},
         // Room for a head somewhat over the limit, so that it is refused with a reason.
-        {MHD_OPTION_CONNECTION_MEMORY_LIMIT, static_cast<intptr_t>(2 * limits.headBytes + 16 * 1024),
-         nullptr},
+        {MHD_OPTION_CONNECTION_MEMORY_LIMIT,
+         static_cast<intptr_t>(2 * limits.headBytes + 16 * 1024), nullptr},
         {MHD_OPTION_SIGPIPE_HANDLED_BY_APP, 1, nullptr},
         {MHD_OPTION_LISTEN_BACKLOG_SIZE, 1024, nullptr},
         {MHD_OPTION_NOTIFY_CONNECTION, reinterpret_cast<intptr_t>(&Impl::OnConnection), this},
@@ -302,7 +304,8 @@ class ShareServer::Impl {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
       wake_.wait_for(lock, std::chrono::milliseconds(250));
-      const Clock::time_point late = Clock::now() - std::chrono::seconds(options_.limits.headSeconds);
+      const Clock::time_point late =
+          Clock::now() - std::chrono::seconds(options_.limits.headSeconds);
       for (const auto& [connection, state] : connections_) {
         if (state.headSince && *state.headSince < late && state.fd >= 0) ShutdownSocket(state.fd);
       }
@@ -355,8 +358,7 @@ class ShareServer::Impl {
       moved.Set(MHD_HTTP_HEADER_LOCATION, root + "/");
       return moved;
     }
-    const std::optional<std::vector<std::string>> path =
-        ResolveSharedPath(target, options_.token);
+    const std::optional<std::vector<std::string>> path = ResolveSharedPath(target, options_.token);
     std::optional<ReadOnlyFile> file;
     if (path) {
       // Opened under a shared hold of the publishing lock: a run replacing
@@ -394,7 +396,8 @@ class ShareServer::Impl {
       const MHD_ConnectionInfo* local =
           MHD_get_connection_info(connection, MHD_CONNECTION_INFO_DAEMON);
       const MHD_DaemonInfo* port =
-          local == nullptr ? nullptr : MHD_get_daemon_info(local->daemon, MHD_DAEMON_INFO_BIND_PORT);
+          local == nullptr ? nullptr
+                           : MHD_get_daemon_info(local->daemon, MHD_DAEMON_INFO_BIND_PORT);
       const std::string base = "http://" + LocalHost(info == nullptr ? -1 : info->connect_fd) +
                                ":" + std::to_string(port == nullptr ? 0 : port->port) + root + "/";
       std::string joined;

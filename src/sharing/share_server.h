@@ -15,9 +15,10 @@ struct ShareLimits {
   std::size_t connections = 1024;    // open at once; more wait to be accepted
   std::size_t perAddress = 600;      // open at once from one address; more are refused
   std::size_t headBytes = 8 * 1024;  // the request target; longer ones get 414
-  long headSeconds = 10;             // to send a request head, from its connection or the last answer
-  long sendSeconds = 20;             // a client that takes nothing (or sends nothing) this long is dropped
-  std::size_t feedBytes = 16 * 1024 * 1024;  // the largest feed or page (each rewritten for its client)
+  long headSeconds = 10;  // to send a request head, from its connection or the last answer
+  long sendSeconds = 20;  // a client that takes nothing (or sends nothing) this long is dropped
+  std::size_t feedBytes =
+      16 * 1024 * 1024;  // the largest feed or page (each rewritten for its client)
 };
 
 struct ShareOptions {
