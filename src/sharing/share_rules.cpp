@@ -145,6 +145,38 @@ std::optional<std::string> ExecutingPath(std::string_view address, std::string_v
   return path;
 }
 
+// Where an address stands in a page or feed: between `open` and `close`.
+struct ValuePlace {
+  std::string_view open, close;
+};
+
+// The text with the value of every place rewritten, taken from the start
+// on: each time the place that opens first; an unclosed value ends the work.
+template <size_t N, typename Rewrite>
+std::string WithValuesRewritten(std::string_view text, const ValuePlace (&places)[N],
+                                Rewrite rewrite) {
+  std::string out;
+  out.reserve(text.size() + 1024);
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t best = std::string_view::npos;
+    const ValuePlace* found = nullptr;
+    for (const ValuePlace& place : places) {
+      const size_t where = text.find(place.open, at);
+      if (where < best) best = where, found = &place;
+    }
+    if (found == nullptr) break;
+    const size_t valueStart = best + found->open.size();
+    const size_t valueEnd = text.find(found->close, valueStart);
+    if (valueEnd == std::string_view::npos) break;
+    out.append(text.substr(at, valueStart - at));
+    out.append(rewrite(text.substr(valueStart, valueEnd - valueStart)));
+    at = valueEnd;
+  }
+  out.append(text.substr(at));
+  return out;
+}
+
 }  // namespace
 
 std::string ShareTokenFromBytes(const std::uint8_t (&bytes)[16]) {
@@ -233,73 +265,28 @@ std::string SharedContentType(std::string_view name) {
 
 std::string ServedFeed(std::string_view feed, std::string_view feedPath,
                        std::string_view podcastAddress, std::string_view base) {
-  struct Pattern {
-    std::string_view open, close;
-  };
-  static constexpr Pattern kPatterns[] = {
+  static constexpr ValuePlace kPlaces[] = {
       {"<link>", "</link>"}, {" href=\"", "\""}, {" url=\"", "\""}};
-  std::string out;
-  out.reserve(feed.size() + 1024);
-  size_t at = 0;
-  while (at < feed.size()) {
-    size_t best = std::string_view::npos;
-    const Pattern* found = nullptr;
-    for (const Pattern& pattern : kPatterns) {
-      const size_t where = feed.find(pattern.open, at);
-      if (where < best) best = where, found = &pattern;
-    }
-    if (found == nullptr) break;
-    const size_t valueStart = best + found->open.size();
-    const size_t valueEnd = feed.find(found->close, valueStart);
-    if (valueEnd == std::string_view::npos) break;
-    const std::string_view value = feed.substr(valueStart, valueEnd - valueStart);
-    out.append(feed.substr(at, valueStart - at));
+  return WithValuesRewritten(feed, kPlaces, [&](std::string_view value) {
     if (std::optional<std::string> path = ExecutingPath(value, feedPath, podcastAddress)) {
-      out.append(base).append(*path);
-    } else {
-      out.append(value);
+      return std::string(base) + *path;
     }
-    at = valueEnd;
-  }
-  out.append(feed.substr(at));
-  return out;
+    return std::string(value);
+  });
 }
 
 std::string WithoutLocalAddresses(std::string_view text) {
-  struct Pattern {
-    std::string_view open, close;
-  };
-  static constexpr Pattern kPatterns[] = {{" href=\"", "\""},
-                                          {" src=\"", "\""},
-                                          {" url=\"", "\""},
-                                          {"<url>", "</url>"},
-                                          {"<link>", "</link>"}};
-  const auto local = [](std::string_view value) {
-    value = TrimBlanks(value);
-    return value.starts_with("/") || value.starts_with("~") ||
-           LowerAscii(std::string(value.substr(0, 5))) == "file:";
-  };
-  std::string out;
-  out.reserve(text.size());
-  size_t at = 0;
-  while (at < text.size()) {
-    size_t best = std::string_view::npos;
-    const Pattern* found = nullptr;
-    for (const Pattern& pattern : kPatterns) {
-      const size_t where = text.find(pattern.open, at);
-      if (where < best) best = where, found = &pattern;
-    }
-    if (found == nullptr) break;
-    const size_t valueStart = best + found->open.size();
-    const size_t valueEnd = text.find(found->close, valueStart);
-    if (valueEnd == std::string_view::npos) break;
-    out.append(text.substr(at, valueStart - at));
-    const std::string_view value = text.substr(valueStart, valueEnd - valueStart);
-    if (!local(value)) out.append(value);
-    at = valueEnd;
-  }
-  out.append(text.substr(at));
-  return out;
+  static constexpr ValuePlace kPlaces[] = {{" href=\"", "\""},
+                                           {" src=\"", "\""},
+                                           {" url=\"", "\""},
+                                           {"<url>", "</url>"},
+                                           {"<link>", "</link>"}};
+  return WithValuesRewritten(text, kPlaces, [](std::string_view value) {
+    const std::string_view trimmed = TrimBlanks(value);
+    const bool local = trimmed.starts_with("/") || trimmed.starts_with("~") ||
+                       LowerAscii(std::string(trimmed.substr(0, 5))) == "file:";
+    return local ? std::string() : std::string(value);
+  });
 }
 
 ByteRange ParseByteRange(std::string_view header, std::uint64_t size) {
