@@ -25,11 +25,21 @@ install(CODE "
        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/brevora\" SYMBOLIC)
 ")
 
+# The manual page and the metainfo carry the project's version; the page is
+# installed gzipped, as Debian's policy asks.
+configure_file(${PROJECT_SOURCE_DIR}/packaging/org.tidewire.Brevora.metainfo.xml.in
+  ${CMAKE_BINARY_DIR}/packaging/org.tidewire.Brevora.metainfo.xml @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/brevora.1.in ${CMAKE_BINARY_DIR}/packaging/brevora.1
+  @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/brevora.1.gz
+  COMMAND gzip -9n -c ${CMAKE_BINARY_DIR}/packaging/brevora.1 > ${CMAKE_BINARY_DIR}/packaging/brevora.1.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/brevora.1)
+add_custom_target(manual_page ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/brevora.1.gz)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.tidewire.Brevora.desktop
   DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/org.tidewire.Brevora.metainfo.xml
+install(FILES ${CMAKE_BINARY_DIR}/packaging/org.tidewire.Brevora.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/brevora.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/brevora.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 foreach(size 16 24 32 48 64 128 256)
   install(FILES ${PROJECT_SOURCE_DIR}/res/app/brevora-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -38,7 +48,7 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/res/app/brevora.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME org.tidewire.Brevora.svg)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/brevora.service
-  DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_PACKAGE_NAME brevora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/app_icon.h"
+#include "app/brevora_version.h"
 
 namespace brevora {
 
@@ -16,7 +17,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
   auto* icon = new QLabel(this);
   icon->setPixmap(AppIcon().pixmap(48, 48));
   icon->setAlignment(Qt::AlignTop);
-  auto* version = new QLabel(QStringLiteral("Brevora Version 1.0"), this);
+  auto* version = new QLabel(QStringLiteral("Brevora Version " BREVORA_VERSION), this);
   version->setObjectName(QStringLiteral("versionLabel"));
   version->setTextFormat(Qt::PlainText);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "app/brevora_app.h"
+#include "app/brevora_version.h"
 #include "app/command_line_options.h"
 #include "config/program_folders.h"
 #include "platform/program_folder.h"
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::puts("Brevora 1.0.0");
+    std::puts("Brevora " BREVORA_VERSION);
     return 0;
   }
   // A writable program folder keeps the data beside the program, unless it was

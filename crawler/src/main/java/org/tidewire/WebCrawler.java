@@ -26,7 +26,7 @@ import java.util.concurrent.TimeoutException;
  * crawl ends within its time limit (see Limits) and what the channels read by then is written.
  */
 public final class WebCrawler {
-  static final String VERSION = "1.0.0.1";
+  static final String VERSION = Version.NUMBER;
   private static final int CHANNELS_AT_ONCE = 4;
 
   private WebCrawler() {}
