@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed and memory of the conversion pass over a corpus of news-like
 // articles, with the real speech engine, resampler and encoder.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How fast a cancel ends the conversion inside one long article, with the real
 // speech engine and encoder:
 //   cancel_latency [ARTICLE_KB [SECONDS_BEFORE_CANCEL]]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What the crawler reads, against what a careful reader keeps, run by hand:
 #   bench/crawler_text.sh [CORPUS]
 # CORPUS is ../shared/corpus by default. For each set of saved pages (articles-dev.tar.xz, with

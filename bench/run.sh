@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the conversion benchmark by hand: the program's pass over the corpus,
 # sequential and parallel (with their speed-up and a byte comparison of all
 # files), the pass over the 60 KB article alone and over the short articles alone,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The sharing server's availability under many and hostile clients, run by
 # hand: bench/share_availability.sh. The server runs in a process of its own
 # (see bench/share_availability.cpp for what each figure means).

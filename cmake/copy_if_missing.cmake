@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # cmake -DFROM=path -DTO=path -P copy_if_missing.cmake: copies a file only when TO does not
 # exist; for a folder, each file below it that is missing at its place below TO.
 if(IS_DIRECTORY "${FROM}")

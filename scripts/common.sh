@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Shared by scripts/run, scripts/test and scripts/fuzz: installs missing
 # Debian packages and builds into a folder below the repository.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speaking files and the conversion pass, with a scripted speech engine and
 // the real encoder.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program folder's command interpreter, run as a run runs it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A whole run with the real crawler on the Java runtime over the demo channel,
 // the real speech engine and MP3 encoder: what a user gets from "Run Now".
 #include <gtest/gtest.h>

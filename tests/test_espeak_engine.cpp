@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real speech engine, through the converter's SpeakFile: the markup the
 // articles carry is obeyed, and text that only looks like markup is spoken.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs without a window: --run-now and --scheduled over a program folder
 // whose Java is a stand-in crawler.
 #include <gtest/gtest.h>

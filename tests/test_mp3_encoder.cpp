@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MP3 encoding through the converter's EncodeFile and LAME loaded at run time.
 #include <dirent.h>
 #include <gtest/gtest.h>

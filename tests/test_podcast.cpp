@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The publishing step of a run: tags, durations and podcast feeds over a
 // small working folder, as the crawler and the pass leave it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 import de.l3s.boilerpipe.extractors.ArticleExtractor;
 import java.nio.charset.StandardCharsets;
 import java.nio.file.Files;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """python3-readability on every saved page: PAGES/NAME/source.html to OUT/NAME.txt."""
 import os
 import sys

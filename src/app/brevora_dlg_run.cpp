@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's run control, schedule and tray icon.
 #include <QAction>
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sharing/qr_code.h"
 
 #include <qrencode.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "sharing/share_session.h"
 
 #include <cstdint>

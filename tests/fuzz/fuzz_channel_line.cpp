@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the channel line reader and the Channels.txt line
 // splitter: no crash, no hang, and a record read from any line writes a line
 // that reads back to the same record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the Brevora.cfg reader: it must neither crash nor
 // hang, and shows at most one message.
 #include <cstdio>

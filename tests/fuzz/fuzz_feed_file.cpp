@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the feed file: collecting items and rewriting them
 // in reverse order must neither crash nor hang, and the rewrite keeps every
 // item's bytes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary request targets to the sharing path rules and opens what
 // they name in a small executing folder with a secret beside it and links
 // planted under Top: no crash, nothing outside Top and icons is ever

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes, as an article's text, to the UTF-8 reader and the
 // markup preparation: no crash, no hang, and the result never holds a "<"
 // that opens no element or a bare "&".

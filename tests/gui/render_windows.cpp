@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the program's windows to PNG files, for looking at them:
 //   render_windows OUTPUT_FOLDER
 // The main window runs over a temporary program folder with the help pages

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Share on this network...": the switch, the port message, the address and
 // its QR code, the status line, and sharing back on at the next start.
 #include <arpa/inet.h>

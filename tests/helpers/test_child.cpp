@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A tiny program the tests start as a child process:
 //   test_child exit N        exits with code N
 //   test_child noise         prints to standard output and error, exits 0

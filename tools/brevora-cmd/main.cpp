@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // brevora-cmd: the command interpreter that Brevora's runs use, installed
 // beside the executable. It knows exactly the commands a run gives it:
 //

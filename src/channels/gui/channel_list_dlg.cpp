@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "channels/gui/channel_list_dlg.h"
 
 #include <QDialogButtonBox>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "channels/gui/create_channel_adv_page.h"
 
 #include <QComboBox>
