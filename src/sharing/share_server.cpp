@@ -66,6 +66,10 @@ bool HasHeader(MHD_Connection* connection, const char* name) {
 class Answer {
  public:
   explicit Answer(unsigned status) : status_(status) {}
+  Answer& Status(unsigned status) {
+    status_ = status;
+    return *this;
+  }
   Answer& Set(const std::string& name, const std::string& value) {
     headers_.emplace_back(name, value);
     return *this;
@@ -410,6 +414,7 @@ class ShareServer::Impl {
     }
     etag = "\"" + etag + "\"";
     const std::uint64_t size = text ? text->size() : file->Size();
+    // The validators go with every answer of the file, a 304 included.
     Answer answer(200);
     answer.Set(MHD_HTTP_HEADER_ETAG, etag)
         .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
@@ -417,14 +422,7 @@ class ShareServer::Impl {
     const bool unchanged = HasHeader(connection, "If-None-Match")
                                ? EtagMatches(Header(connection, "If-None-Match"), etag)
                                : Header(connection, "If-Modified-Since") == lastModified;
-    if (unchanged) {
-      Answer notModified(304);
-      notModified.Set(MHD_HTTP_HEADER_ETAG, etag)
-          .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
-          .Set(MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache");
-      return notModified;
-    }
-    answer.Set(MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
+    if (unchanged) return std::move(answer.Status(304));
     ByteRange range;
     if (HasHeader(connection, "Range")) {
       const std::string ifRange = Header(connection, "If-Range");
@@ -438,19 +436,14 @@ class ShareServer::Impl {
       past.Set(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes */" + std::to_string(size)).Text("", type);
       return past;
     }
+    answer.Set(MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes");
     std::uint64_t first = 0, length = size;
     if (range.kind == ByteRange::Kind::kPart) {
       first = range.first;
       length = range.length;
-      Answer part(206);
-      part.Set(MHD_HTTP_HEADER_ETAG, etag)
-          .Set(MHD_HTTP_HEADER_LAST_MODIFIED, lastModified)
-          .Set(MHD_HTTP_HEADER_CACHE_CONTROL, "no-cache")
-          .Set(MHD_HTTP_HEADER_ACCEPT_RANGES, "bytes")
-          .Set(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes " + std::to_string(first) + "-" +
-                                                  std::to_string(first + length - 1) + "/" +
-                                                  std::to_string(size));
-      answer = std::move(part);
+      answer.Status(206).Set(MHD_HTTP_HEADER_CONTENT_RANGE, "bytes " + std::to_string(first) + "-" +
+                                                                std::to_string(first + length - 1) +
+                                                                "/" + std::to_string(size));
     }
     if (text) {
       answer.Text(text->substr(static_cast<std::size_t>(first), static_cast<std::size_t>(length)),
