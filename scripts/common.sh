@@ -10,8 +10,8 @@ REPO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_PACKAGES=(cmake make g++ pkg-config libgtest-dev libespeak-ng-dev espeak-ng-data
   libsoxr-dev libmp3lame-dev libmp3lame0 qt6-base-dev fonts-dejavu-core
   default-jdk-headless libjsoup-java libjuniversalchardet-java libtag1-dev
-  libcpp-httplib-dev libmicrohttpd-dev libqrencode-dev libpugixml-dev nlohmann-json3-dev
-  libcld2-dev)
+  libcpp-httplib-dev libmicrohttpd-dev libqrencode-dev libpugixml-dev libexpat1-dev
+  nlohmann-json3-dev libcld2-dev)
 # What the tests need beyond the build: JUnit for the crawler's tests, feedparser to read
 # the podcast feed as a feed reader does.
 TEST_PACKAGES=(junit4 python3-feedparser)

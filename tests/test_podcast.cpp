@@ -285,6 +285,23 @@ TEST(PodcastPublishing, IndexInOtherLegalForms) {
   EXPECT_EQ(articles[0].track, 1);
   EXPECT_EQ(articles[1].title, "Twoparts");
   EXPECT_EQ(articles[1].track, 2);
+  // The publishing step's annotations change those elements only: every other byte stays.
+  const std::string fish = "Caf\xc3\xa9 & Co/World/01 Fish.mp3";
+  const std::string annotated = AnnotatedIndex(latin1, {{fish, 3}, {"C/W/02 B.mp3", 7}},
+                                               {{fish, "de"}, {"C/W/02 B.mp3", "x y"}});
+  std::string expected = latin1;
+  expected.replace(expected.find("<language>fr"), 23, "<language>de</language>");
+  expected.insert(expected.find("Fish.mp3</audio>") + 16, "\n        <duration>3</duration>");
+  expected.insert(expected.find("B.mp3</audio>") + 13, "\n        <duration>7</duration>");
+  EXPECT_EQ(annotated, expected);
+  EXPECT_EQ(AnnotatedIndex(annotated, {{fish, 4}}, {}),
+            std::string(expected).replace(expected.find("<duration>3"), 11, "<duration>4"));
+  // A character XML refuses costs only its own title; what follows it is still read.
+  const std::string refused =
+      NewsIndex(".mp3").replace(NewsIndex(".mp3").find("first run<"), 5, "fi\x01rst");
+  ASSERT_EQ(ReadNewsIndex(refused).size(), 2u);
+  EXPECT_EQ(ReadNewsIndex(refused)[0].title, "Your first run");
+  EXPECT_EQ(ReadNewsIndex(refused)[1].title, "Fish <&> chips ");
   const std::string broken =
       "<news><channel name=\"C\"><category name=\"W\"><article>"
       "<title>Kept</title></article><article><title>Cut";
@@ -326,7 +343,7 @@ TEST(PodcastPublishing, WavFiles) {
   TagLib::RIFF::WAV::File file(
       (tree.folder.path() + "work/Top/Demo/Getting started/02 Fish chips.wav").c_str());
   ASSERT_TRUE(file.hasInfoTag());
-  EXPECT_EQ(file.InfoTag()->title().to8Bit(true), "Fish <&> chips \xEF\xBF\xBF");
+  EXPECT_EQ(file.InfoTag()->title().to8Bit(true), "Fish <&> chips ");  // U+FFFF left out
   EXPECT_EQ(file.InfoTag()->artist().to8Bit(true), "Demo & Co");
   const auto items = Items(tree.Top("podcast.xml"));
   ASSERT_EQ(items.size(), 3u);

@@ -38,6 +38,29 @@ std::string LowerAscii(std::string_view text) {
   return out;
 }
 
+size_t Utf8Length(std::string_view text) {
+  if (text.empty()) return 0;
+  const unsigned char lead = static_cast<unsigned char>(text[0]);
+  const size_t length = lead < 0x80   ? 1
+                        : lead < 0xC2 ? 0
+                        : lead < 0xE0 ? 2
+                        : lead < 0xF0 ? 3
+                        : lead < 0xF5 ? 4
+                                      : 0;
+  if (length == 0 || length > text.size()) return 0;
+  char32_t c = lead & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char next = static_cast<unsigned char>(text[k]);
+    if ((next & 0xC0) != 0x80) return 0;
+    c = (c << 6) | (next & 0x3F);
+  }
+  if ((length == 3 && c < 0x800) || (length == 4 && c < 0x10000) || c > 0x10FFFF ||
+      (c >= 0xD800 && c <= 0xDFFF)) {
+    return 0;
+  }
+  return length;
+}
+
 int ParseLeadingInt(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;

@@ -21,6 +21,10 @@ std::string LowerAscii(std::string_view text);
 // 0), saturating instead of overflowing on very long numbers.
 int ParseLeadingInt(std::string_view text);
 
+// The length of the UTF-8 character at the start of `text`; 0 when it is not
+// one (empty, cut short, overlong, a surrogate, past U+10FFFF).
+size_t Utf8Length(std::string_view text);
+
 // The text without the spaces and tabs at its ends.
 std::string_view TrimBlanks(std::string_view text);
 

@@ -34,13 +34,12 @@ std::vector<PodcastArticle> ReadNewsIndex(std::string_view xml);
 // What an audio file's path gives: "CHANNEL/CATEGORY/NN TITLE.mp3".
 PodcastArticle ArticleFromPath(const std::string& audioPath);
 
-// NewsXML.xml with a duration element after each audio element whose file
-// (relative to Top) has its whole seconds in `seconds`.
-std::string IndexWithDurations(std::string xml, const std::map<std::string, int>& seconds);
-
-// NewsXML.xml with the language each article was read in (by its audio
-// path): its language element set, or added after its date.
-std::string IndexWithLanguages(std::string xml,
-                               const std::map<std::string, std::string>& languages);
+// NewsXML.xml with each article's duration, from `seconds` (whole seconds by
+// its audio path relative to Top), in a duration element after its audio
+// element, and the language it was read in, from `languages`, in its language
+// element or one added after its date. Only those elements change: every
+// other byte stays as it was. A document in UTF-16 or UTF-32 stays as it is.
+std::string AnnotatedIndex(const std::string& xml, const std::map<std::string, int>& seconds,
+                           const std::map<std::string, std::string>& languages);
 
 }  // namespace brevora

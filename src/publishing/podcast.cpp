@@ -164,7 +164,7 @@ bool PublishPodcast(const PodcastOptions& options, RunLog& log) {
     }
   }
   if (!index.empty()) {
-    const std::string changed = IndexWithLanguages(IndexWithDurations(index, seconds), languages);
+    const std::string changed = AnnotatedIndex(index, seconds, languages);
     if (changed != index && WriteFileAtomically((top / "NewsXML.xml").string(), changed) != 0) {
       failed("cannot write " + (top / "NewsXML.xml").string());
     }

@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <pugixml.hpp>
 
 #include "base/text.h"
 #include "publishing/feed_dates.h"
@@ -13,42 +15,69 @@ namespace brevora {
 
 namespace {
 
-// The text for XML: markup escaped, characters XML does not allow left out,
-// and (for one-line texts) line breaks made blanks.
-std::string XmlText(std::string_view text, bool oneLine = true) {
+// The text as XML may hold it, on one line: line breaks and tabs become
+// blanks; control characters, U+FFFE and U+FFFF are left out; bytes that are
+// not UTF-8 become U+FFFD. The writer escapes the markup.
+std::string XmlSafe(std::string_view text) {
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\n':
-      case '\r':
-      case '\t':
-        out += oneLine ? ' ' : static_cast<char>(c);
-        break;
-      default:
-        if (c < 0x20) break;  // a control character XML refuses
-        // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are refused too.
-        if (c == 0xEF && i + 2 < text.size() && static_cast<unsigned char>(text[i + 1]) == 0xBF &&
-            (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE) {
-          i += 2;
-          break;
-        }
+    if (c < 0x80) {
+      if (c == '\n' || c == '\r' || c == '\t') {
+        out += ' ';
+      } else if (c >= 0x20 && c != 0x7F) {
         out += static_cast<char>(c);
+      }
+      ++i;
+      continue;
     }
+    const size_t length = Utf8Length(text.substr(i));
+    if (length == 0) {
+      out += "\xEF\xBF\xBD";
+      ++i;
+      continue;
+    }
+    const bool nonCharacter = length == 3 && text.compare(i, 2, "\xEF\xBF") == 0 &&
+                              (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE;
+    if (!nonCharacter) out.append(text, i, length);
+    i += length;
   }
   return out;
+}
+
+// An element holding `text` (which may be empty: "<a></a>").
+pugi::xml_node AddText(pugi::xml_node parent, const char* name, std::string_view text) {
+  pugi::xml_node element = parent.append_child(name);
+  element.append_child(pugi::node_pcdata).set_value(XmlSafe(text).c_str());
+  return element;
+}
+
+// An empty element with its attributes, in the order given ("<a b="c"/>").
+pugi::xml_node AddEmpty(pugi::xml_node parent, const char* name,
+                        std::initializer_list<std::pair<const char*, std::string>> attributes) {
+  pugi::xml_node element = parent.append_child(name);
+  for (const auto& [key, value] : attributes) {
+    element.append_attribute(key).set_value(XmlSafe(value).c_str());
+  }
+  return element;
+}
+
+// Lays an element's children out on lines of their own, indented by two
+// blanks a level below `depth`; an element holding only text stays on one line.
+void LayOut(pugi::xml_node element, int depth) {
+  if (!element.find_child(
+          [](pugi::xml_node child) { return child.type() == pugi::node_element; })) {
+    return;
+  }
+  const std::string inner = "\n" + std::string(2 * static_cast<size_t>(depth + 1), ' ');
+  for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+    if (child.type() != pugi::node_element) continue;
+    element.insert_child_before(pugi::node_pcdata, child).set_value(inner.c_str());
+    LayOut(child, depth + 1);
+  }
+  element.append_child(pugi::node_pcdata)
+      .set_value(("\n" + std::string(2 * static_cast<size_t>(depth), ' ')).c_str());
 }
 
 // Each segment of a relative path percent-encoded for an address.
@@ -152,52 +181,72 @@ std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastAr
                                ? "index.html"
                                : info.selfPath.substr(0, info.selfPath.rfind('/')) + "/" +
                                      info.selfPath.substr(0, info.selfPath.find('/')) + ".html";
-  std::string out =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
-      "xmlns:atom=\"http://www.w3.org/2005/Atom\">\n"
-      "<channel>\n";
-  const std::string link = XmlText(AddressOf(info, page));
-  out += "  <title>" + XmlText(info.title) + "</title>\n";
-  out += "  <link>" + link + "</link>\n";
+  // Through an XML writer, so that the feed is well-formed whatever its texts hold.
+  pugi::xml_document document;
+  pugi::xml_node declaration = document.append_child(pugi::node_declaration);
+  declaration.append_attribute("version").set_value("1.0");
+  declaration.append_attribute("encoding").set_value("UTF-8");
+  pugi::xml_node rss = document.append_child("rss");
+  rss.append_attribute("version").set_value("2.0");
+  rss.append_attribute("xmlns:itunes").set_value("http://www.itunes.com/dtds/podcast-1.0.dtd");
+  rss.append_attribute("xmlns:atom").set_value("http://www.w3.org/2005/Atom");
+  pugi::xml_node channel = rss.append_child("channel");
+  const std::string link = AddressOf(info, page);
+  AddText(channel, "title", info.title);
+  AddText(channel, "link", link);
   // Relative without a podcast address: the sharing server makes it its own.
-  out += "  <atom:link href=\"" + XmlText(AddressOf(info, info.selfPath)) +
-         "\" rel=\"self\" type=\"application/rss+xml\"/>\n";
-  out += "  <description>" + XmlText(info.description) + "</description>\n";
-  if (!info.language.empty()) out += "  <language>" + XmlText(info.language) + "</language>\n";
-  out += "  <lastBuildDate>" + Rfc822Date({}, info.buildTime) + "</lastBuildDate>\n";
-  out += "  <generator>Brevora</generator>\n";
-  out += "  <image>\n    <url>" + XmlText(CoverAddress(info)) + "</url>\n    <title>" +
-         XmlText(info.title) + "</title>\n    <link>" + link + "</link>\n  </image>\n";
-  out += "  <itunes:image href=\"" + XmlText(CoverAddress(info)) + "\"/>\n";
-  out += "  <itunes:category text=\"News\"/>\n";
-  out += "  <itunes:type>episodic</itunes:type>\n";
-  out += "  <itunes:author>Brevora</itunes:author>\n";
-  out += "  <itunes:owner>\n    <itunes:name>Brevora</itunes:name>\n";
+  AddEmpty(
+      channel, "atom:link",
+      {{"href", AddressOf(info, info.selfPath)}, {"rel", "self"}, {"type", "application/rss+xml"}});
+  AddText(channel, "description", info.description);
+  if (!info.language.empty()) AddText(channel, "language", info.language);
+  AddText(channel, "lastBuildDate", Rfc822Date({}, info.buildTime));
+  AddText(channel, "generator", "Brevora");
+  pugi::xml_node image = channel.append_child("image");
+  AddText(image, "url", CoverAddress(info));
+  AddText(image, "title", info.title);
+  AddText(image, "link", link);
+  AddEmpty(channel, "itunes:image", {{"href", CoverAddress(info)}});
+  AddEmpty(channel, "itunes:category", {{"text", "News"}});
+  AddText(channel, "itunes:type", "episodic");
+  AddText(channel, "itunes:author", "Brevora");
+  pugi::xml_node owner = channel.append_child("itunes:owner");
+  AddText(owner, "itunes:name", "Brevora");
   if (!info.ownerEmail.empty() && OwnerEmailProblem(info.ownerEmail).empty()) {
-    out += "    <itunes:email>" + XmlText(info.ownerEmail) + "</itunes:email>\n";
+    AddText(owner, "itunes:email", info.ownerEmail);
   }
-  out += "  </itunes:owner>\n";
-  out += "  <itunes:explicit>false</itunes:explicit>\n";
+  AddText(channel, "itunes:explicit", "false");
   for (const PodcastArticle& article : articles) {
     const bool mp3 = article.audioPath.ends_with(".mp3");
-    out += "  <item>\n";
-    out += "    <title>" + XmlText(article.title) + "</title>\n";
-    if (!article.summary.empty()) {
-      out += "    <description>" + XmlText(article.summary) + "</description>\n";
-    }
-    if (IsWebAddress(article.url)) out += "    <link>" + XmlText(article.url) + "</link>\n";
-    out += "    <guid isPermaLink=\"false\">" +
-           StableGuid(article.url.empty() ? article.audioPath : article.url) + "</guid>\n";
-    out += "    <pubDate>" + Rfc822Date(article.date, info.buildTime) + "</pubDate>\n";
-    out += "    <enclosure url=\"" + XmlText(AddressOf(info, article.audioPath)) + "\" length=\"" +
-           std::to_string(article.bytes) + "\" type=\"" + (mp3 ? "audio/mpeg" : "audio/wav") +
-           "\"/>\n";
-    out += "    <itunes:duration>" + ClockDuration(article.seconds) + "</itunes:duration>\n";
-    out += "  </item>\n";
+    pugi::xml_node item = channel.append_child("item");
+    AddText(item, "title", article.title);
+    if (!article.summary.empty()) AddText(item, "description", article.summary);
+    if (IsWebAddress(article.url)) AddText(item, "link", article.url);
+    AddText(item, "guid", StableGuid(article.url.empty() ? article.audioPath : article.url))
+        .append_attribute("isPermaLink")
+        .set_value("false");
+    AddText(item, "pubDate", Rfc822Date(article.date, info.buildTime));
+    AddEmpty(item, "enclosure",
+             {{"url", AddressOf(info, article.audioPath)},
+              {"length", std::to_string(article.bytes)},
+              {"type", mp3 ? "audio/mpeg" : "audio/wav"}});
+    AddText(item, "itunes:duration", ClockDuration(article.seconds));
   }
-  out += "</channel>\n</rss>\n";
-  return out;
+  LayOut(channel, 0);
+  rss.insert_child_before(pugi::node_pcdata, channel).set_value("\n");
+  rss.append_child(pugi::node_pcdata).set_value("\n");
+
+  struct StringWriter : pugi::xml_writer {
+    std::string text;
+    void write(const void* data, size_t size) override {
+      text.append(static_cast<const char*>(data), size);
+    }
+  } writer;
+  // The declaration and the root each end a line.
+  document.insert_child_after(pugi::node_pcdata, declaration).set_value("\n");
+  document.append_child(pugi::node_pcdata).set_value("\n");
+  document.save(writer, "", pugi::format_raw, pugi::encoding_utf8);
+  return writer.text;
 }
 
 }  // namespace brevora
