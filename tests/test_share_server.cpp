@@ -138,6 +138,13 @@ TEST(ShareServer, ServesOnlyPublishedFilesBelowTheToken) {
         t + "Demo/3%20Caf%ED%A0%80.mp3",
         t + "%e0%80%ae%e0%80%ae/secret.txt",
         t + "Top/../secret.txt",
+        t + "Demo/%2e%2e/%2E%2e/secret.txt",
+        t + "Demo/%2e%2e%2f%2e%2e%2fsecret.txt",
+        t + "Demo/x/%2e./%2e./.%2e/secret.txt",
+        t + "Top/Demo/%2e%2e/%2e%2e/secret.txt",
+        t + "icons/%2e%2e/secret.txt",
+        t + "icons%2f..%2f..%2fsecret.txt",
+        t + "Demo%2F%2e%2e%2F%2e%2e%2Fsecret.txt",
         t + "Demo/../../secret.txt",
         t + "./index.html",
         t + "index.html%00.png",
@@ -160,6 +167,18 @@ TEST(ShareServer, ServesOnlyPublishedFilesBelowTheToken) {
     EXPECT_EQ(StatusLine(response), "HTTP/1.1 404 Not Found") << target;
     EXPECT_EQ(response.find("outside"), std::string::npos) << target;
     EXPECT_EQ(response.find("beside Top"), std::string::npos) << target;
+  }
+  // A token that differs in any one place, or is one character short or long, opens nothing.
+  std::vector<std::string> wrongTokens = {std::string(kToken).substr(1), std::string(kToken) + "a"};
+  for (size_t i = 0; i < std::string(kToken).size(); ++i) {
+    std::string token = kToken;
+    token[i] = token[i] == '7' ? 'a' : '7';
+    wrongTokens.push_back(token);
+  }
+  for (const std::string& token : wrongTokens) {
+    const std::string response = shared.Raw(
+        "GET /" + token + "/index.html HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    EXPECT_EQ(StatusLine(response), "HTTP/1.1 404 Not Found") << token;
   }
   auto post = client.Post("/abcdefghijklmnopqrstuvwxyz/index.html", "x", "text/plain");
   ASSERT_TRUE(post);
