@@ -336,6 +336,53 @@ TEST(PodcastPublishing, StableGuidsAndAbsoluteAddresses) {
       << feed;
 }
 
+// An episode keeps its guid when the next run numbers it otherwise, whether
+// it has an address or not; a local channel's file paths reach no feed and no
+// tag.
+TEST(PodcastPublishing, EpisodeIdentityAndLocalPaths) {
+  Tree first(".mp3"), next(".mp3");
+  ASSERT_TRUE(first.Publish());
+  // The next run finds a new story first: the same two articles are numbered 02 and 03.
+  const std::string folder = next.folder.path() + "work/Top/Demo/Getting started/";
+  std::string index = next.Top("NewsXML.xml");
+  for (const auto& [from, to] : {std::pair("02 Fish", "03 Fish"), {"01 Your", "02 Your"}}) {
+    for (const char* extension : {".mp3", ".txt"}) {
+      const std::string stem = from == std::string("02 Fish") ? " chips" : " first run";
+      fs::rename(folder + from + stem + extension, folder + to + stem + extension);
+    }
+    for (size_t at; (at = index.find(from)) != std::string::npos;) index.replace(at, 7, to);
+  }
+  next.folder.Write("work/Top/NewsXML.xml", index);
+  ASSERT_TRUE(next.Publish());
+  const auto before = Items(first.Top("podcast.xml"));
+  const auto after = Items(next.Top("podcast.xml"));
+  ASSERT_EQ(before.size(), 3u);
+  ASSERT_EQ(after.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(after[i].at("title"), before[i].at("title"));
+    EXPECT_EQ(after[i].at("guid"), before[i].at("guid")) << before[i].at("title");
+  }
+  EXPECT_NE(after[1].at("enclosure.url"), before[1].at("enclosure.url"));
+
+  Tree local(".mp3");
+  std::string localIndex = local.Top("NewsXML.xml");
+  localIndex.replace(localIndex.find("feeds/demo.xml"), 14, "/home/jo/private/feed.xml");
+  localIndex.replace(localIndex.find("http://news.example/first?a=1&amp;b=2"), 37,
+                     "file:///home/jo/private/first.html");
+  localIndex.replace(localIndex.find("<url></url>"), 11, "<url>/home/jo/private/fish.html</url>");
+  local.folder.Write("work/Top/NewsXML.xml", localIndex);
+  ASSERT_TRUE(local.Publish());
+  for (const char* file :
+       {"podcast.xml", "Demo/podcast.xml", "Demo/Getting started/01 Your first run.mp3",
+        "Demo/Getting started/02 Fish chips.mp3", "Demo/Demo.html"}) {
+    EXPECT_EQ(local.Top(file).find("/home/jo"), std::string::npos) << file;
+  }
+  const auto items = Items(local.Top("podcast.xml"));
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[0].count("link"), 0u);
+  EXPECT_NE(items[0].at("guid"), items[1].at("guid"));
+}
+
 // WAV files get a LIST INFO chunk and their feed items the WAV type.
 TEST(PodcastPublishing, WavFiles) {
   Tree tree(".wav");
@@ -352,6 +399,16 @@ TEST(PodcastPublishing, WavFiles) {
 }
 
 TEST(PodcastPublishing, Rules) {
+  // Whatever its texts hold, a feed is well-formed: controls, noncharacters, bytes that are
+  // not UTF-8, markup.
+  PodcastArticle hostile;
+  hostile.title = "A\x02]]>\xff\xEF\xBF\xBE<b>\"";
+  hostile.url = "http://a/?x=1&y=\x03";
+  hostile.audioPath = "C/x/01 A.mp3";
+  const auto items = Items(PodcastFeed({"T\x01<&>", "", "", "podcast.xml", "", 0, ""}, {hostile}));
+  ASSERT_EQ(items.size(), 1u);
+  EXPECT_EQ(items[0].at("title"), "A]]>\xEF\xBF\xBD<b>\"");
+  EXPECT_EQ(items[0].at("link"), "http://a/?x=1&y=");
   EXPECT_EQ(Rfc822Date("Tue, 8 Dec 2026 10:00:00 GMT", 0), "Tue, 08 Dec 2026 10:00:00 +0000");
   EXPECT_EQ(Rfc822Date("2026-12-08T10:00:00.5-05:00", 0), "Tue, 08 Dec 2026 15:00:00 +0000");
   EXPECT_EQ(Rfc822Date("2026-12-08", 0), "Tue, 08 Dec 2026 00:00:00 +0000");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
+#include <map>
 #include <pugixml.hpp>
 
 #include "base/text.h"
@@ -216,15 +217,21 @@ std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastAr
     AddText(owner, "itunes:email", info.ownerEmail);
   }
   AddText(channel, "itunes:explicit", "false");
+  std::map<std::string, int> guids;
   for (const PodcastArticle& article : articles) {
     const bool mp3 = article.audioPath.ends_with(".mp3");
     pugi::xml_node item = channel.append_child("item");
     AddText(item, "title", article.title);
     if (!article.summary.empty()) AddText(item, "description", article.summary);
     if (IsWebAddress(article.url)) AddText(item, "link", article.url);
-    AddText(item, "guid", StableGuid(article.url.empty() ? article.audioPath : article.url))
-        .append_attribute("isPermaLink")
-        .set_value("false");
+    // An article without an address is named by its channel, category and title, never by
+    // its file, whose number changes when new stories come first; a second one of the same
+    // name in the feed gets its count.
+    std::string guid = StableGuid(!article.url.empty() ? article.url
+                                                       : article.channel + '/' + article.category +
+                                                             '/' + article.title);
+    if (const int seen = guids[guid]++; seen > 0) guid += "-" + std::to_string(seen + 1);
+    AddText(item, "guid", guid).append_attribute("isPermaLink").set_value("false");
     AddText(item, "pubDate", Rfc822Date(article.date, info.buildTime));
     AddEmpty(item, "enclosure",
              {{"url", AddressOf(info, article.audioPath)},
