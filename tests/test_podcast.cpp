@@ -383,19 +383,29 @@ TEST(PodcastPublishing, EpisodeIdentityAndLocalPaths) {
   EXPECT_NE(items[0].at("guid"), items[1].at("guid"));
 }
 
-// WAV files get a LIST INFO chunk and their feed items the WAV type.
-TEST(PodcastPublishing, WavFiles) {
+// WAV files get a LIST INFO chunk and their feed items the WAV type. A
+// duration is rounded to the nearest second everywhere it is written.
+TEST(PodcastPublishing, WavFilesAndRoundedDurations) {
   Tree tree(".wav");
+  const std::string first = "Demo/Getting started/01 Your first run.wav";
+  const std::string second = "Demo/Getting started/02 Fish chips.wav";
+  tree.folder.Write("work/Top/" + first, testing::MakeWav(testing::Tone(41600), 16000));   // 2.6 s
+  tree.folder.Write("work/Top/" + second, testing::MakeWav(testing::Tone(38400), 16000));  // 2.4 s
   ASSERT_TRUE(tree.Publish());
-  TagLib::RIFF::WAV::File file(
-      (tree.folder.path() + "work/Top/Demo/Getting started/02 Fish chips.wav").c_str());
+  TagLib::RIFF::WAV::File file((tree.folder.path() + "work/Top/" + second).c_str());
   ASSERT_TRUE(file.hasInfoTag());
   EXPECT_EQ(file.InfoTag()->title().to8Bit(true), "Fish <&> chips ");  // U+FFFF left out
   EXPECT_EQ(file.InfoTag()->artist().to8Bit(true), "Demo & Co");
   const auto items = Items(tree.Top("podcast.xml"));
   ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(items[1].at("enclosure.type"), "audio/wav");
-  EXPECT_EQ(items[1].at("itunes:duration"), "0:03");
+  EXPECT_EQ(items[0].at("itunes:duration"), "0:03");
+  EXPECT_EQ(items[1].at("itunes:duration"), "0:02");
+  EXPECT_NE(tree.Top("Demo/Demo.m3u").find("#EXTINF:3,Your first run\n"), std::string::npos);
+  EXPECT_NE(tree.Top("Demo/Demo.html").find("Download</a> <small>0:03</small>"), std::string::npos);
+  const std::string index = tree.Top("NewsXML.xml");
+  EXPECT_NE(index.find("run.wav</audio>\n        <duration>3</duration>"), std::string::npos);
+  EXPECT_NE(index.find("chips.wav</audio>\n        <duration>2</duration>"), std::string::npos);
 }
 
 TEST(PodcastPublishing, Rules) {
