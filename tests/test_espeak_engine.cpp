@@ -123,12 +123,28 @@ TEST_F(EspeakTest, UnknownVoiceIsASpeakError) {
 }
 
 // Without its data the engine does not start, and the program goes on
-// (text-only mode) instead of being ended by the library.
+// (text-only mode) instead of being ended by the library. The library starts
+// once a process, so this runs in a process of its own.
 TEST(EspeakEngine, NoDataNoEngine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   TempFolder empty;
-  setenv("ESPEAK_DATA_PATH", empty.path().c_str(), 1);
-  EXPECT_EQ(EspeakEngine::Create(), nullptr);
-  unsetenv("ESPEAK_DATA_PATH");
+  EXPECT_EXIT(
+      {
+        setenv("ESPEAK_DATA_PATH", empty.path().c_str(), 1);
+        std::exit(EspeakEngine::Create() == nullptr ? 7 : 0);
+      },
+      ::testing::ExitedWithCode(7), "");
+}
+
+// Engines one after another in a process end at once (the library's own end
+// waits forever on its second start) and keep the library's default voice.
+TEST(EspeakEngine, OneAfterAnother) {
+  for (int i = 0; i < 3; ++i) {
+    auto engine = EspeakEngine::Create();
+    ASSERT_NE(engine, nullptr);
+    EXPECT_FALSE(engine->Voices().empty());
+    EXPECT_TRUE(engine->SelectVoice(i == 0 ? "de" : ""));
+  }
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -116,6 +118,95 @@ TEST(HeadlessRun, RefusedWhileARunGoes) {
   std::ostringstream out;
   EXPECT_EQ(RunHeadless(p.folders, out, p.control), 2);
   EXPECT_TRUE(out.str().ends_with("Brevora.cfg sets no working folder\n")) << out.str();
+}
+
+// The stand-in crawler that leaves one article, whose text is $ARTICLE_TEXT
+// (or $ARTICLE_BYTES letters), and ends well.
+const char kOneArticleCrawler[] = R"SCRIPT(#!/bin/sh
+for P; do :; done
+mkdir -p "${P}work/Top/News/News"
+if [ -n "$ARTICLE_BYTES" ]; then
+  head -c "$ARTICLE_BYTES" /dev/zero | tr '\0' a > "${P}work/Top/News/News/01 Story.txt"
+else
+  printf '%s' "$ARTICLE_TEXT" > "${P}work/Top/News/News/01 Story.txt"
+fi
+printf '<html>news</html>' > "${P}work/Top/index.html"
+)SCRIPT";
+
+// --run-now's exit status tells a script what happened: 0 when the run
+// published, 1 when it converted nothing of what the crawler left or the
+// crawler left nothing.
+TEST(HeadlessRun, ExitStatusForEachOutcome) {
+  Program p;
+  chmod(p.folder.Write("java/bin/java", kOneArticleCrawler).c_str(), 0755);
+  setenv("ARTICLE_TEXT", "Story\n\nThe whole story.", 1);
+  EXPECT_EQ(RunHeadless(p.folders, p.out, p.control), 0);
+  EXPECT_TRUE(
+      p.out.str().ends_with("Publishing into the executing folder...\nPublished the text.\n"))
+      << p.out.str();
+  EXPECT_EQ(p.folder.Read("exec/Top/index.html"), "<html>news</html>");
+
+  // An article too large to speak: nothing converted, nothing new published.
+  p.folder.Write("Brevora.cfg",
+                 p.folder.Read("Brevora.cfg")
+                     .replace(p.folder.Read("Brevora.cfg").find("Format=text"), 11, "Format=mp3"));
+  setenv("ARTICLE_BYTES", std::to_string((1 << 20) + 1).c_str(), 1);
+  std::ostringstream silent;
+  EXPECT_EQ(RunHeadless(p.folders, silent, p.control), 1);
+  EXPECT_TRUE(
+      silent.str().ends_with("0 of 1 articles converted. 2 problems written to Brevora.log.\n"))
+      << silent.str();
+  EXPECT_FALSE(std::filesystem::exists(p.folder.path() + "exec/Top/News/News/01 Story.mp3"));
+  EXPECT_NE(p.folder.Read("Brevora.log").find("01 Story.txt is larger than 1048576 bytes"),
+            std::string::npos);
+
+  chmod(p.folder.Write("java/bin/java", "#!/bin/sh\nexit 0\n").c_str(), 0755);
+  std::ostringstream nothing;
+  EXPECT_EQ(RunHeadless(p.folders, nothing, p.control), 1);
+  EXPECT_TRUE(
+      nothing.str().ends_with("The crawler found no articles; nothing was published. 1 "
+                              "problem written to Brevora.log.\n"))
+      << nothing.str();
+  unsetenv("ARTICLE_TEXT");
+  unsetenv("ARTICLE_BYTES");
+}
+
+// --scheduled: a start time that falls while the run of the one before is
+// still going is skipped, and not made up when the run ends.
+TEST(HeadlessRun, StartDuringARunIsSkipped) {
+  Program p;
+  p.folder.Write("Brevora.cfg", p.folder.Read("Brevora.cfg")
+                                    .replace(p.folder.Read("Brevora.cfg").find("07:00:00,17:00:00"),
+                                             17, "07:00:00,07:01:00"));
+  Fifo started(p.folder.path() + "started");
+  std::atomic<std::time_t> now = testing::Monday(6, 59, 15);
+  p.control.now = [&now] { return now += 15; };
+  int pauses = 0;
+  std::atomic<bool> ran = false;
+  p.control.pause = [&] {
+    if (ran && ++pauses == 3) p.control.Stop();
+  };
+  std::thread crawlerEnds([&] {
+    started.WaitForWriter();
+    // The run lasts past the second start's minute; then its crawler ends.
+    now = testing::Monday(7, 1, 45);
+    ran = true;
+    const pid_t crawler = std::atoi(p.folder.Read("crawler.pid").c_str());
+    if (crawler > 0) kill(crawler, SIGKILL);
+  });
+  EXPECT_EQ(RunScheduled(p.folders, p.out, p.control), 0);
+  crawlerEnds.join();
+  const std::string out = p.out.str();
+  size_t runs = 0;
+  for (size_t at = 0; (at = out.find("Crawling the channels", at)) != std::string::npos; ++at) {
+    ++runs;
+  }
+  EXPECT_EQ(runs, 1u) << out;
+  // Told from the run's end: the start skipped during it is not the next one.
+  EXPECT_TRUE(
+      out.ends_with("nothing was published. 2 problems written to Brevora.log.\n"
+                    "Waiting for Mon 07:00.\n"))
+      << out;
 }
 
 // A port nobody listens on now.

@@ -274,10 +274,11 @@ int RunScheduled(const ProgramFolders& folders, std::ostream& out, HeadlessContr
   ScheduleState state;
   bool told = false;
   while (!control.stopped) {
-    const std::time_t now = control.now();
+    std::time_t now = control.now();
     if (ScheduleTick(now, schedule, false, state) != DueStart::None) {
       RunOnce(folders, out, control, settings);
       told = false;
+      if (!control.stopped) now = control.now();  // the next start is told from the run's end
     }
     if (control.stopped) break;
     if (!told) {

@@ -32,23 +32,28 @@ int DeliverSamples(short* samples, int count, espeak_EVENT* events) {
 
 std::unique_ptr<EspeakEngine> EspeakEngine::Create() {
   if (engineExists.exchange(true)) return nullptr;
+  // The library is started once and runs until the process ends: its
+  // espeak_Terminate can wait forever on its own queue thread when nothing was
+  // spoken since it started (a run that found nothing to speak, a stop).
   // Without espeakINITIALIZE_DONT_EXIT the library ends the process when its
   // data is missing.
-  const int rate =
+  static const int rate =
       espeak_Initialize(AUDIO_OUTPUT_SYNCHRONOUS, 0, nullptr, espeakINITIALIZE_DONT_EXIT);
   if (rate <= 0) {
     engineExists = false;
     return nullptr;
   }
+  // Its default voice, as it was before any engine chose one.
+  static const std::string defaultVoice = [] {
+    const espeak_VOICE* current = espeak_GetCurrentVoice();
+    return current != nullptr && current->identifier != nullptr ? std::string(current->identifier)
+                                                                : std::string("en");
+  }();
   espeak_SetSynthCallback(DeliverSamples);
-  const espeak_VOICE* current = espeak_GetCurrentVoice();
-  std::string defaultVoice =
-      current != nullptr && current->identifier != nullptr ? current->identifier : "en";
   return std::unique_ptr<EspeakEngine>(new EspeakEngine(rate, defaultVoice));
 }
 
 EspeakEngine::~EspeakEngine() {
-  espeak_Terminate();
   engineExists = false;
 }
 
