@@ -10,19 +10,41 @@ namespace brevora {
 
 namespace {
 
-// An argument of an Exec line: quoted, with the characters the quoting
-// rules name escaped, when it holds anything but plain characters; "%"
-// doubled, as field codes begin with it.
+// An argument of an Exec line. Its reserved characters quote it; inside the
+// quotes '"', '`', '$' and '\\' are escaped by the quoting rules, whose
+// backslash the file's own escapes double, since they are undone first
+// ("\\$", and four for one backslash). Line breaks and tabs are the file's
+// escapes, so that the entry keeps its lines; "%" is doubled, as field codes
+// begin with it.
 std::string ExecArgument(const std::string& text) {
+  const bool quoted = text.find_first_of(" \t\n\r\"'\\><~|&;$*?#()`") != std::string::npos;
   std::string out;
-  const bool quoted = text.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string::npos;
   for (const char c : text) {
-    // Inside quotes a backslash is written as four: the file's own escape
-    // of "\\" is undone before the quoting rule's.
-    if (quoted && c == '\\') out += "\\\\\\";
-    if (quoted && (c == '"' || c == '`' || c == '$')) out += '\\';
-    out += c;
-    if (c == '%') out += '%';
+    switch (c) {
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\\':
+        out += "\\\\\\\\";
+        break;
+      case '"':
+      case '`':
+      case '$':
+        out += "\\\\";
+        out += c;
+        break;
+      case '%':
+        out += "%%";
+        break;
+      default:
+        out += c;
+    }
   }
   return quoted ? "\"" + out + "\"" : out;
 }
