@@ -60,6 +60,11 @@ record Limits(Duration connect, Duration answer, Duration document, Duration cha
         articleChars, channelChars, articles);
   }
 
+  Limits withMaxBytes(int value) {
+    return new Limits(connect, answer, document, channel, crawl, value, maxRedirects, pages,
+        articleChars, channelChars, articles);
+  }
+
   Limits withPages(int value) {
     return new Limits(connect, answer, document, channel, crawl, maxBytes, maxRedirects, value,
         articleChars, channelChars, articles);

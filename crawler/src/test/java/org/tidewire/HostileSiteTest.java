@@ -104,6 +104,12 @@ public class HostileSiteTest {
     assertFalse(robots.allows("/files/doc.pdf"));
     assertTrue(robots.allows("/files/doc.pdf?page=1"));
     assertTrue(robots.allows("/public/"));
+    // An empty Disallow allows everything.
+    for (String empty : List.of("Disallow:", "Disallow: ", "disallow:\t")) {
+      Robots open = Robots.parse("User-agent: *\n" + empty + "\n", "Brevora");
+      assertTrue(empty, open.allows("/"));
+      assertTrue(empty, open.allows("/private/x.html"));
+    }
   }
 
   // Text is taken in time that grows with the page, however deep its nesting.
@@ -138,8 +144,9 @@ public class HostileSiteTest {
   }
 
   // A document ends within its own limit, redirects included; a channel within its limit, then
-  // keeping what it read; every channel within the crawl's limit. Each limit is one log entry.
-  @Test
+  // keeping what it read, a body still arriving included; every channel within the crawl's
+  // limit. Each limit is one log entry.
+  @Test(timeout = 300000)
   public void timeLimits() throws Exception {
     try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
       site.page("/hops.xml", RSS, TestSite.rss("Hops", item("Hops", "/hop1"), item("Good", "/1")))
@@ -147,9 +154,13 @@ public class HostileSiteTest {
           .page("/slow.xml", RSS, TestSite.rss("Slow", item("First", "/1"), item("Hang", "/hang"),
               item("Second", "/2"), item("Third", "/3")))
           .hang("/hang").html("/1", "First", "One.").html("/2", "Second", "Two.")
-          .html("/3", "Third", "Three.");
+          .html("/3", "Third", "Three.")
+          .page("/trickle.xml", RSS, TestSite.rss("Trickle", item("First", "/1"),
+              item("Arriving", "/trickle"), item("Second", "/2")))
+          .trickle("/trickle");
       program.write("Channels.txt", TestFiles.channel("Hops", site.base + "/hops.xml")
-          + TestFiles.channel("Slow", site.base + "/slow.xml"));
+          + TestFiles.channel("Slow", site.base + "/slow.xml")
+          + TestFiles.channel("Trickle", site.base + "/trickle.xml"));
 
       Limits seconds = Limits.standard().withDocument(Duration.ofSeconds(2));
       assertEquals(0, crawl(program, "Hops", seconds));
@@ -166,6 +177,33 @@ public class HostileSiteTest {
       assertEquals(0, crawl(program, "Slow", Limits.standard().withCrawl(Duration.ofSeconds(2))));
       assertEquals(List.of("3 links of Slow were not read: the crawl's time limit of 2 seconds"
           + " was reached"), logEntries(program));
+
+      // Its answer and document limits far away, a body that keeps arriving ends with the channel.
+      Limits channelOnly = Limits.standard().withAnswer(Duration.ofMinutes(20))
+          .withDocument(Duration.ofMinutes(20)).withChannel(Duration.ofSeconds(2));
+      assertEquals(0, crawl(program, "Trickle", channelOnly));
+      assertEquals(List.of("2 links of Trickle were not read: the time limit of 2 seconds per"
+          + " channel was reached"), logEntries(program));
+      assertEquals("First\n\nOne.\n", program.read("work/Top/Trickle/Trickle/01 First.txt"));
+    }
+  }
+
+  // A document of exactly the size limit is read; one byte more is refused, with its entry.
+  @Test
+  public void sizeLimitIsExact() throws Exception {
+    try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
+      int limit = 64 << 10;
+      String page = TestSite.article("Exact", "Text at the limit.");
+      page += "<!--" + "x".repeat(limit - page.length() - 7) + "-->";
+      assertEquals(limit, TestSite.utf8(page).length);
+      site.page("/size.xml", RSS, TestSite.rss("Size", item("Exact", "/exact"), item("Over", "/over")))
+          .page("/exact", "text/html; charset=utf-8", page)
+          .page("/over", "text/html; charset=utf-8", page + "\n");
+      program.write("Channels.txt", TestFiles.channel("Size", site.base + "/size.xml"));
+      assertEquals(0, crawl(program, "Size", Limits.standard().withMaxBytes(limit)));
+      assertEquals("Exact\n\nText at the limit.\n", program.read("work/Top/Size/Size/01 Exact.txt"));
+      assertEquals(List.of("Channel Size: " + site.base + "/over: larger than 64 KB"),
+          logEntries(program));
     }
   }
 

@@ -15,6 +15,7 @@ import java.util.concurrent.CopyOnWriteArrayList;
 import java.util.concurrent.CountDownLatch;
 import java.util.concurrent.ExecutorService;
 import java.util.concurrent.Executors;
+import java.util.concurrent.TimeUnit;
 
 /**
  * A web site on the loopback address for one test: answers by path, records every request
@@ -86,6 +87,25 @@ final class TestSite implements AutoCloseable {
         Thread.currentThread().interrupt();
       }
       exchange.close();
+    });
+  }
+
+  /** A page that sends its head and then one blank a second, never ending, until the test ends. */
+  TestSite trickle(String path) {
+    return on(path, exchange -> {
+      exchange.getResponseHeaders().set("Content-Type", "text/html; charset=utf-8");
+      exchange.sendResponseHeaders(200, 0);
+      try (OutputStream body = exchange.getResponseBody()) {
+        body.write(utf8("<html><body><article><p>Still arriving"));
+        do {
+          body.write(' ');
+          body.flush();
+        } while (!ended.await(1, TimeUnit.SECONDS));
+      } catch (IOException e) {
+        // the reader gave up
+      } catch (InterruptedException e) {
+        Thread.currentThread().interrupt();
+      }
     });
   }
 
