@@ -188,6 +188,36 @@ public class HostileSiteTest {
     }
   }
 
+  // A byte order mark is no character of the text, in a feed or a page; bytes declared
+  // Windows-1252 are read as Windows-1252 even when they would be valid UTF-8.
+  @Test
+  public void charsetsAsDeclared() throws Exception {
+    try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
+      byte[] bom = {(byte) 0xEF, (byte) 0xBB, (byte) 0xBF};
+      site.on("/marked.xml", exchange -> TestSite.send(exchange, 200, RSS, concat(bom,
+              TestSite.utf8(TestSite.rss("Marked", item("Mark\u00e9", "/marked.html"),
+                  item("Declared", "/declared.html"))))))
+          .on("/marked.html", exchange -> TestSite.send(exchange, 200, "text/html", concat(bom,
+              TestSite.utf8(TestSite.article("Mark\u00e9", "D\u00e9j\u00e0 vu.")))))
+          .on("/declared.html", exchange -> TestSite.send(exchange, 200,
+              "text/html; charset=windows-1252",
+              TestSite.utf8(TestSite.article("Declared", "Caf\u00e9 au lait."))));
+      program.write("Channels.txt", TestFiles.channel("Marked", site.base + "/marked.xml"));
+      assertEquals(0, crawl(program, "Marked", Limits.standard()));
+      assertEquals("Mark\u00e9\n\nD\u00e9j\u00e0 vu.\n",
+          program.read("work/Top/Marked/Marked/01 Mark\u00e9.txt"));
+      assertEquals("Declared\n\nCaf\u00c3\u00a9 au lait.\n",
+          program.read("work/Top/Marked/Marked/02 Declared.txt"));
+      assertFalse(program.read("work/Top/NewsXML.xml").contains("\uFEFF"));
+    }
+  }
+
+  private static byte[] concat(byte[] first, byte[] second) {
+    byte[] both = java.util.Arrays.copyOf(first, first.length + second.length);
+    System.arraycopy(second, 0, both, first.length, second.length);
+    return both;
+  }
+
   // A document of exactly the size limit is read; one byte more is refused, with its entry.
   @Test
   public void sizeLimitIsExact() throws Exception {
