@@ -243,8 +243,9 @@ final class OutputWriter {
   }
 
   /**
-   * The text for XML and HTML: markup characters escaped, and characters XML does not allow
-   * (controls other than tab and line feed, U+FFFE, U+FFFF, lone surrogates) left out.
+   * A one-line text for XML and HTML: markup characters escaped, line breaks and tabs made
+   * blanks, and control characters and characters XML does not allow (U+FFFE, U+FFFF, lone
+   * surrogates) left out.
    */
   static String escape(String text) {
     StringBuilder out = new StringBuilder(text.length());
@@ -254,8 +255,9 @@ final class OutputWriter {
         case '<' -> out.append("&lt;");
         case '>' -> out.append("&gt;");
         case '"' -> out.append("&quot;");
+        case '\n', '\t', 0x85, 0x2028, 0x2029 -> out.append(' ');
         default -> {
-          if (c == '\n' || c == '\t' || (c != '\r' && News.xmlAllows(c))) out.appendCodePoint(c);
+          if (!Character.isISOControl(c) && News.xmlAllows(c)) out.appendCodePoint(c);
         }
       }
     });

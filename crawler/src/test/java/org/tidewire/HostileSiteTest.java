@@ -347,23 +347,32 @@ public class HostileSiteTest {
   }
 
   // Titles with characters XML does not allow and with line breaks leave every written file
-  // whole: the index and the ASX parse, the playlist has one line per entry.
+  // whole: the index and the ASX parse, the playlist has one line per entry. No control
+  // character of a channel's name, an address or a date reaches the index.
   @Test
   public void titlesCannotBreakTheFiles() throws Exception {
     try (TestSite site = new TestSite(); TestFiles program = new TestFiles()) {
       site.page("/feed.xml", RSS, TestSite.rss("Feed", item("Bad\uffff title", "/1"),
-              item("Line one\rhttp://evil.example/x", "/2"), item("Next\u0085line", "/3")))
+              item("Line one\rhttp://evil.example/x", "/2"), item("Next\u0085line", "/3"))
+              .replace("<link>/1</link>", "<link>/1</link><pubDate>Mon, 07\u0001 Dec 2026\u001b"
+                  + " 09:00:00\tGMT\n</pubDate>"))
           .html("/1", "1", "One.").html("/2", "2", "Two.").html("/3", "3", "Three.");
-      program.write("Channels.txt", TestFiles.channel("Feed", site.base + "/feed.xml"));
-      assertEquals(0, crawl(program, "Feed", Limits.standard()));
+      program.write("Channels.txt", TestFiles.channel("Fe\u0001ed\tDesk\u007f", site.base
+          + "/feed.xml"));
+      assertEquals(0, crawl(program, "Fe\u0001ed\tDesk\u007f", Limits.standard()));
+      String index = program.read("work/Top/NewsXML.xml");
+      assertTrue(index, index.contains("<channel name=\"Feed Desk\" url=\"" + site.base
+          + "/feed.xml\">"));
+      assertTrue(index, index.contains("<date>Mon, 07 Dec 2026 09:00:00 GMT</date>"));
+      for (char c : index.toCharArray()) assertTrue(index, c >= 0x20 && c != 0x7f || c == '\n');
       var parser = DocumentBuilderFactory.newInstance().newDocumentBuilder();
       parser.parse(program.root.resolve("work/Top/NewsXML.xml").toFile());
-      parser.parse(program.root.resolve("work/Top/Feed/Feed.asx").toFile());
+      parser.parse(program.root.resolve("work/Top/Fe ed Desk/Fe ed Desk.asx").toFile());
       assertEquals(List.of("#EXTM3U", "#EXTINF:-1,Bad title", "Feed/01 Bad title.mp3",
           "#EXTINF:-1,Line one http://evil.example/x", "Feed/02 Line one http___evil.example_x.mp3",
           "#EXTINF:-1,Next line", "Feed/03 Next line.mp3"),
-          Files.readAllLines(program.root.resolve("work/Top/Feed/Feed.m3u")));
-      assertTrue(program.read("work/Top/Feed/Feed/02 Line one http___evil.example_x.txt")
+          Files.readAllLines(program.root.resolve("work/Top/Fe ed Desk/Fe ed Desk.m3u")));
+      assertTrue(program.read("work/Top/Fe ed Desk/Feed/02 Line one http___evil.example_x.txt")
           .startsWith("Line one http://evil.example/x\n\nTwo."));
     }
   }
