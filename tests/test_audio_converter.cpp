@@ -98,8 +98,7 @@ TEST(SpeakFile, PathsAndInputs) {
   const std::string log = c.Log();
   EXPECT_NE(log.find("] ERROR - File name is not specified!\r\r\n"), std::string::npos);
   EXPECT_NE(log.find("] ERROR - No file extension!\r\r\n"), std::string::npos);
-  EXPECT_NE(log.find("] ERROR - Error opening the file " + missing + " \r\r\n"),
-            std::string::npos);
+  EXPECT_NE(log.find("] ERROR - Error opening the file " + missing + " \r\r\n"), std::string::npos);
   EXPECT_EQ(c.LogEntries(), 3);
   EXPECT_FALSE(c.folder.Exists("missing.wav"));
 }
@@ -289,6 +288,35 @@ TEST(ConvertAll, WavThatCannotBeDeleted) {
             c.engine.spoken.end());
   EXPECT_EQ(c.LogEntries(), 1);
   EXPECT_NE(c.Log().find("No .wav files found."), std::string::npos);
+}
+
+// With several encoders too, a WAV file that cannot be deleted ends its
+// folder: nothing of it is counted, and no file after the stuck one (in the
+// order of their names, sub-folders last) keeps an MP3 or WAV file; files
+// before it and other folders keep theirs.
+TEST(ParallelPass, WavThatCannotBeDeletedEndsItsFolder) {
+  Converting c;
+  c.converter.SetEncoderThreads(3);
+  c.folder.Write("Top/a/one.txt", "one");
+  for (const char* name : {"1", "2", "3", "4"})
+    c.folder.Write("Top/b/" + std::string(name) + ".txt", name);
+  c.folder.Write("Top/b/c/deeper.txt", "deeper");
+  const std::string stuck = c.folder.path() + "Top/b/2.wav";
+  c.converter.SetWavRemoverForTesting([stuck](const char* path) {
+    if (path == stuck) {
+      errno = EACCES;
+      return -1;
+    }
+    return unlink(path);
+  });
+  EXPECT_EQ(c.converter.ConvertFolder(c.folder.path() + "Top", "*.txt"), 1);
+  EXPECT_TRUE(c.folder.Exists("Top/a/one.mp3"));
+  EXPECT_TRUE(c.folder.Exists("Top/b/1.mp3"));
+  for (const char* after : {"Top/b/3", "Top/b/4", "Top/b/c/deeper"}) {
+    EXPECT_FALSE(c.folder.Exists(after + std::string(".mp3"))) << after;
+    EXPECT_FALSE(c.folder.Exists(after + std::string(".wav"))) << after;
+  }
+  EXPECT_EQ(c.Log().substr(c.Log().find(" ERROR - ")), " ERROR - No .wav files found.\r\r\n");
 }
 
 // Writes that fail (here past a file-size limit, as on a full disk) are

@@ -355,7 +355,11 @@ bool CAudioConverter::PutInfoFrame(std::FILE* mp3, EncoderStream stream) {
 CAudioConverter::TextFolder CAudioConverter::ListTextFolder(const std::string& folder,
                                                             const std::string& pattern) {
   TextFolder listed{folder, {}, {}};
-  for (const std::string& name : ListFolder(folder)) {
+  // In the order of their names, as the crawler numbers its articles, whatever order the file
+  // system lists them in.
+  std::vector<std::string> names = ListFolder(folder);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
     if (name == "." || name == "..") continue;
     const std::string path = JoinPath(folder, name);
     if (IsFolder(path)) {
@@ -404,7 +408,8 @@ CAudioConverter::FileEnd CAudioConverter::EncodeAndTidy(const std::string& textP
   const bool encoded = EncodeFile(textPath, growing) == 0;
   if (growing != nullptr && !growing->WaitEnd()) return FileEnd::kNotSpoken;
   if (!encoded && abortRequested) return FileEnd::kStopped;
-  if (unlink(AudioName(textPath, ".wav").c_str()) != 0) return FileEnd::kWavStuck;
+  const std::string wav = AudioName(textPath, ".wav");
+  if ((removeWav_ ? removeWav_(wav.c_str()) : unlink(wav.c_str())) != 0) return FileEnd::kWavStuck;
   return encoded ? FileEnd::kConverted : FileEnd::kFailed;
 }
 

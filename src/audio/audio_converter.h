@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,11 @@ class CAudioConverter : public Converter {
   void SetEntryPointsForTesting(EncoderEntryPoints entryPoints) {
     encoder_ = std::move(entryPoints);
   }
+  // Replaces how an encoded file's WAV file is deleted (tests make it fail);
+  // called on the encoding threads, it returns 0 or -1 as unlink does.
+  void SetWavRemoverForTesting(std::function<int(const char*)> remover) {
+    removeWav_ = std::move(remover);
+  }
   // The configuration EncodeFile opens its streams with.
   EncoderConfig encoderConfig = BrevoraEncoderConfig();
 
@@ -99,7 +105,8 @@ class CAudioConverter : public Converter {
   } times;
 
  private:
-  // A folder's text files and sub-folders, as listed once before the pass.
+  // A folder's text files and sub-folders, in the order of their names, listed
+  // once before the pass.
   struct TextFolder {
     std::string path;
     std::vector<std::string> files;
@@ -130,6 +137,7 @@ class CAudioConverter : public Converter {
   RunLog log_;
   std::unique_ptr<LameEncoder> lame_;
   EncoderEntryPoints encoder_;
+  std::function<int(const char*)> removeWav_;  // none: unlink
 };
 
 }  // namespace brevora
