@@ -24,7 +24,7 @@ javac -encoding UTF-8 -cp "$classpath" -d "$work/classes" "$REPO_ROOT/bench/craw
 
 score() {  # score PAGES NAMES LABEL OUT
   printf '  %-32s ' "$3"
-  python3 "$corpus/score.py" "$1" "$4" "$2" | head -1
+  python3 "$corpus/score.py" "$1" "$4" "$2" | sed -n 1p
 }
 
 for set in articles-dev articles-gold-dev; do

@@ -52,10 +52,12 @@ import org.jsoup.select.NodeTraversor;
  *   <li><b>Clean up.</b> Inside it, lists, tables and blocks that are mostly links, images,
  *       inputs or headings of their own, or whose class says furniture, are left out; so are
  *       share bars, footers and side bars. A block that holds more than half of the story's
- *       text stays unless its class says furniture.
+ *       text stays unless its class says furniture or half of its text is link text. A list
+ *       of three or more items that is almost all links is never the story.
  *   <li><b>Retry.</b> When the result holds under 500 characters, the page is read again with
  *       fewer rules (first without leaving out unlikely parts, then without class and id words,
- *       then without the clean-up), and the longest result is kept; but a result that lies in a
+ *       then without the clean-up), and the result with the most text outside links is kept;
+ *       but a result that lies in a
  *       part rule 2 would leave out (a side bar, an author's profile, a footer) is kept only
  *       when no reading found text elsewhere, and is never enough to end the retries.
  * </ol>
@@ -143,9 +145,13 @@ final class ArticleExtractor {
       Document copy = i + 1 < ATTEMPTS.size() ? prepared.clone() : prepared;
       Reading reading = new Reading(ATTEMPTS.get(i), title, deadline);
       Element found = reading.grab(copy);
-      int length = found.text().length();
       boolean likely = !reading.inUnlikelyPart;
-      if (likely && length >= ENOUGH_TEXT) return found;
+      // Enough text that is not mostly links ends the retries; readings compare by their prose,
+      // as one that only adds links reads no more of the story.
+      if (likely && found.text().length() >= ENOUGH_TEXT && linkDensity(found) < 0.5) {
+        return found;
+      }
+      int length = proseLength(found);
       // A story found in a likely part beats any found in a side bar, a profile or the like.
       boolean good = likely && length > 0;
       if (best == null || good && !bestLikely || good == bestLikely && length > bestLength) {
@@ -761,8 +767,10 @@ final class ArticleExtractor {
       }
       int weight = classWeight(element);
       if (weight < 0) return true;
-      // What holds most of the story is the story, however many links it has.
-      if (text.length() * 2 > storyLength) return false;
+      double density = linkDensity(element);
+      // What holds most of the story is the story, however many links it has, unless it is
+      // mostly links: a list of them beside a short story is no part of it.
+      if (text.length() * 2 > storyLength && density < 0.5) return false;
       if (text.split(",", -1).length - 1 >= 10) return false;
       int paragraphs = element.getElementsByTag("p").size();
       int images = element.getElementsByTag("img").size();
@@ -771,7 +779,6 @@ final class ArticleExtractor {
       int embeds = element.select("object, embed, iframe").size();
       double headingDensity = text.isEmpty() ? 0
           : (double) element.select("h1, h2, h3, h4, h5, h6").text().length() / text.length();
-      double density = linkDensity(element);
       boolean inFigure = element.closest("figure") != null;
       boolean remove = (images > 1 && (double) paragraphs / images < 0.5 && !inFigure)
           || (!list && items > paragraphs)
@@ -779,6 +786,7 @@ final class ArticleExtractor {
           || (!list && headingDensity < 0.9 && text.length() < 25 && (images == 0 || images > 2)
               && !inFigure)
           || (!list && weight < 25 && density > 0.2)
+          || (list && density > 0.8 && element.getElementsByTag("li").size() >= 3)
           || (weight >= 25 && density > 0.5)
           || (embeds == 1 && text.length() < 75) || embeds > 1;
       if (remove && list) {
@@ -888,6 +896,21 @@ final class ArticleExtractor {
   }
 
   /** The share of the element's text that is link text; links to the page itself count less. */
+  /** The characters of an element's text, blanks and the text of its links left out. */
+  static int proseLength(Element element) {
+    int characters = nonBlank(element.text());
+    for (Element link : element.getElementsByTag("a")) characters -= nonBlank(link.text());
+    return Math.max(0, characters);
+  }
+
+  private static int nonBlank(String text) {
+    int count = 0;
+    for (int i = 0; i < text.length(); ++i) {
+      if (!Character.isWhitespace(text.charAt(i))) ++count;
+    }
+    return count;
+  }
+
   static double linkDensity(Element element) {
     int length = element.text().length();
     if (length == 0) return 0;

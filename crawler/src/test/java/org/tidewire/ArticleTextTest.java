@@ -104,6 +104,19 @@ public class ArticleTextTest {
         + "<div id=\"footer\"><p>Copyright Daily News, all rights reserved, since 1901.</p></div>")));
   }
 
+  // A short story beside a longer block of links, nothing marking either: the prose is the story.
+  @Test
+  public void shortProseBesideLongerLinks() {
+    StringBuilder links = new StringBuilder("<div><ul>");
+    for (int i = 0; i < 12; ++i) {
+      links.append("<li><a href=\"/story/").append(i).append("\">Storm warnings for the coast")
+          .append(" and what they mean for the week in part ").append(i).append("</a></li>");
+    }
+    links.append("</ul></div>");
+    assertEquals(FIRST, text(page("<div><div><p>" + FIRST + "</p></div>" + links + "</div>")));
+    assertEquals(FIRST, text(page("<div>" + links + "<div><p>" + FIRST + "</p></div></div>")));
+  }
+
   // A short story is read again with fewer rules, yet never taken from readers' comments, a
   // side bar's profile or what a heading opens after the story; labels, credits and embedded
   // posts inside it are not read, and a block of it with many links stays.
