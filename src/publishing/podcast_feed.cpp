@@ -230,7 +230,7 @@ std::string PodcastFeed(const PodcastFeedInfo& info, const std::vector<PodcastAr
     std::string guid = StableGuid(!article.url.empty() ? article.url
                                                        : article.channel + '/' + article.category +
                                                              '/' + article.title);
-    if (const int seen = guids[guid]++; seen > 0) guid += "-" + std::to_string(seen + 1);
+    if (const int seen = guids[guid]++; seen > 0) guid.append("-").append(std::to_string(seen + 1));
     AddText(item, "guid", guid).append_attribute("isPermaLink").set_value("false");
     AddText(item, "pubDate", Rfc822Date(article.date, info.buildTime));
     AddEmpty(item, "enclosure",

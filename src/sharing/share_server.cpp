@@ -50,7 +50,7 @@ std::string LocalHost(int fd) {
     return text;
   }
   inet_ntop(AF_INET6, &six, text, sizeof text);
-  return "[" + std::string(text) + "]";
+  return std::string("[").append(text).append("]");
 }
 
 std::string Header(MHD_Connection* connection, const char* name) {
