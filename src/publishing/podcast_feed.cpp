@@ -71,14 +71,14 @@ void LayOut(pugi::xml_node element, int depth) {
           [](pugi::xml_node child) { return child.type() == pugi::node_element; })) {
     return;
   }
-  const std::string inner = "\n" + std::string(2 * static_cast<size_t>(depth + 1), ' ');
+  const std::string inner = std::string("\n").append(2 * static_cast<size_t>(depth + 1), ' ');
   for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
     if (child.type() != pugi::node_element) continue;
     element.insert_child_before(pugi::node_pcdata, child).set_value(inner.c_str());
     LayOut(child, depth + 1);
   }
-  element.append_child(pugi::node_pcdata)
-      .set_value(("\n" + std::string(2 * static_cast<size_t>(depth), ' ')).c_str());
+  const std::string outer = std::string("\n").append(2 * static_cast<size_t>(depth), ' ');
+  element.append_child(pugi::node_pcdata).set_value(outer.c_str());
 }
 
 // Each segment of a relative path percent-encoded for an address.
