@@ -57,9 +57,9 @@ import org.jsoup.select.NodeTraversor;
  *   <li><b>Retry.</b> When the result holds under 500 characters, the page is read again with
  *       fewer rules (first without leaving out unlikely parts, then without class and id words,
  *       then without the clean-up), and the result with the most text outside links is kept;
- *       but a result that lies in a
- *       part rule 2 would leave out (a side bar, an author's profile, a footer) is kept only
- *       when no reading found text elsewhere, and is never enough to end the retries.
+ *       but a result that lies in a part rule 2 would leave out (a side bar, an author's
+ *       profile, a footer) is kept only when no reading found text elsewhere, and is never
+ *       enough to end the retries, nor is one that is mostly links.
  * </ol>
  *
  * Elements deeper than 256 levels give their text, line by line, to their ancestor at that
@@ -895,7 +895,6 @@ final class ArticleExtractor {
     return false;
   }
 
-  /** The share of the element's text that is link text; links to the page itself count less. */
   /** The characters of an element's text, blanks and the text of its links left out. */
   static int proseLength(Element element) {
     int characters = nonBlank(element.text());
@@ -911,6 +910,7 @@ final class ArticleExtractor {
     return count;
   }
 
+  /** The share of the element's text that is link text; links to the page itself count less. */
   static double linkDensity(Element element) {
     int length = element.text().length();
     if (length == 0) return 0;
