@@ -254,13 +254,14 @@ int CAudioConverter::EncodeFile(const std::string& textPath, GrowingFile* growin
   if (growing == nullptr) {
     // The RIFF header, the format chunk's header and first 16 bytes, the
     // rest of the format chunk skipped, and the next chunk's header: its
-    // size is the number of bytes of sample data.
+    // size is the number of bytes of sample data. A file cut short in its
+    // headers has none.
     unsigned char header[36] = {}, dataHeader[8] = {};
-    std::fread(header, 1, sizeof header, wav.get());
+    bool whole = std::fread(header, 1, sizeof header, wav.get()) == sizeof header;
     const uint32_t formatSize = ReadLittleEndian32(header + 16);
     if (formatSize > 16) std::fseek(wav.get(), static_cast<long>(formatSize - 16), SEEK_CUR);
-    std::fread(dataHeader, 1, sizeof dataHeader, wav.get());
-    dataBytes = ReadLittleEndian32(dataHeader + 4);
+    whole = whole && std::fread(dataHeader, 1, sizeof dataHeader, wav.get()) == sizeof dataHeader;
+    dataBytes = whole ? ReadLittleEndian32(dataHeader + 4) : 0;
     read = [&](size_t wanted) -> std::optional<size_t> {
       wanted = static_cast<size_t>(std::min<uint64_t>(wanted, (dataBytes - readBytes) / 2));
       const size_t got = std::fread(samples.data(), sizeof(int16_t), wanted, wav.get());
