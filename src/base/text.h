@@ -25,6 +25,13 @@ int ParseLeadingInt(std::string_view text);
 // one (empty, cut short, overlong, a surrogate, past U+10FFFF).
 size_t Utf8Length(std::string_view text);
 
+// Whether the UTF-8 character at the start of `text` is U+FFFE or U+FFFF,
+// which XML refuses.
+inline bool IsXmlNonCharacter(std::string_view text) {
+  return text.size() >= 3 && text.starts_with("\xEF\xBF") &&
+         (static_cast<unsigned char>(text[2]) & 0xFE) == 0xBE;
+}
+
 // The text without the spaces and tabs at its ends.
 std::string_view TrimBlanks(std::string_view text);
 

@@ -102,8 +102,7 @@ class IndexScanner {
       bool refused = c < 0x20 && c != '\t' && c != '\n' && c != '\r';
       if (utf8 && c >= 0x80) {
         length = Utf8Length(xml.substr(i));
-        refused = length == 0 || (c == 0xEF && xml.compare(i, 2, "\xEF\xBF") == 0 &&
-                                  (static_cast<unsigned char>(xml[i + 2]) & 0xFE) == 0xBE);
+        refused = length == 0 || IsXmlNonCharacter(xml.substr(i));
         if (length == 0) length = 1;
       }
       if (refused) {

@@ -39,9 +39,7 @@ std::string XmlSafe(std::string_view text) {
       ++i;
       continue;
     }
-    const bool nonCharacter = length == 3 && text.compare(i, 2, "\xEF\xBF") == 0 &&
-                              (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xBE;
-    if (!nonCharacter) out.append(text, i, length);
+    if (!IsXmlNonCharacter(text.substr(i))) out.append(text, i, length);
     i += length;
   }
   return out;

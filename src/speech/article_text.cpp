@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace brevora {
 
 namespace {
@@ -49,39 +51,16 @@ std::u16string DecodeUtf8(std::string_view bytes) {
   text.reserve(bytes.size());
   size_t i = 0;
   while (i < bytes.size()) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    int length = 0;
-    char32_t c = 0;
-    if (lead < 0x80) {
-      length = 1;
-      c = lead;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      c = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      c = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      c = lead & 0x07;
-    }
-    bool valid = length > 0 && i + length <= bytes.size();
-    for (int k = 1; valid && k < length; ++k) {
-      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) valid = false;
-      c = (c << 6) | (next & 0x3F);
-    }
-    // Overlong forms, surrogates and values past U+10FFFF are not valid.
-    if (valid && ((length == 3 && c < 0x800) || (length == 4 && c < 0x10000) || c > 0x10FFFF ||
-                  (c >= 0xD800 && c <= 0xDFFF))) {
-      valid = false;
-    }
-    if (!valid) {
+    const size_t length = Utf8Length(bytes.substr(i));
+    if (length == 0) {
       text += kReplacement;
       ++i;
       while (i < bytes.size() && (static_cast<unsigned char>(bytes[i]) & 0xC0) == 0x80) ++i;
       continue;
     }
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) c = (c << 6) | (bytes[i + k] & 0x3F);
     AppendCodePoint(text, c);
     i += length;
   }
